@@ -1,0 +1,242 @@
+// The stand-in host's own API, beside the 33 plug-in operations: what a broker
+// does with a parser plug-in (load it, find its class, run its callbacks over a
+// bit stream) and what tests need to watch and break it (trees to build and
+// compare, faults to inject, a log of host calls).
+//
+// Ownership: a Parser owns its input copy (or borrows the caller's bytes), its
+// elements, its output and the plug-in context it created; the registry of
+// factories and classes lives for the process. Fault plans and the call log
+// belong to the calling thread.
+#ifndef TESSPLUG_HOST_H
+#define TESSPLUG_HOST_H
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "plugin/tessplug.h"
+
+namespace tessplug {
+
+using Text = std::basic_string<CciChar>;
+using TextView = std::basic_string_view<CciChar>;
+
+// UTF-8 <-> 16-bit text, for tests and tools (ICU underneath). Invalid input
+// becomes U+FFFD.
+Text toText(std::string_view utf8);
+std::string toUtf8(TextView text);
+
+// ---- The host operations, by name: for fault plans and the call log. ----
+enum class Op {
+  CreateParserFactory,
+  DefineParserClass,
+  BufferPointer,
+  BufferSize,
+  BufferByte,
+  AppendToBuffer,
+  RootElement,
+  CreateElement,
+  FirstChild,
+  NextSibling,
+  Parent,
+  ElementType,
+  ElementValueType,
+  SetElementType,
+  SetElementName,
+  AddAsLastChild,
+  ElementName,
+  SetElementCompletePrevious,
+  SetElementCompleteNext,
+  ElementCompleteNext,
+  SetElementIntegerValue,
+  SetElementCharacterValue,
+  SetElementTimeValue,
+  SetElementDateValue,
+  ElementBooleanValue,
+  ElementIntegerValue,
+  ElementRealValue,
+  ElementTimeValue,
+  ElementDateValue,
+  ElementDecimalValue,
+  ElementCharacterValue,
+  MbsToUcs,
+  UcsToMbs,
+};
+inline constexpr int kOpCount = static_cast<int>(Op::UcsToMbs) + 1;
+const char* opName(Op op);  // the C name, e.g. "cpiBufferByte"
+
+// ---- Faults ----
+// How an injected fault shows: Fail does nothing and gives a zero or null
+// result; CodeOnly does the work and only reports the code.
+enum class FaultMode { Fail, CodeOnly };
+struct Fault {
+  Op op;
+  int nth = 1;           // the call of op, counted from when the plan was set, 1-based
+  bool onward = false;   // also every later call
+  int code = rcFailure;  // the return code to report
+  FaultMode mode = FaultMode::Fail;
+};
+// Replaces this thread's plan and restarts its call counts.
+void setFaults(std::vector<Fault> faults);
+void clearFaults();
+// Calls of op on this thread since the plan was last set.
+int callCount(Op op);
+
+// ---- Call log ----
+struct Call {
+  Op op;
+  const void* target = nullptr;  // the parser or element the call was about
+  long long number = 0;          // offset, type, count, integer value, ...
+  Text text;                     // names and character values handed in
+};
+void startCallLog();              // this thread; clears any earlier log
+std::vector<Call> stopCallLog();  // returns and ends it
+std::string describe(const Call& call);
+
+// ---- Registry ----
+struct ParserClass {
+  Text name;
+  const ParserCallbackTable* table = nullptr;
+  Text factoryName;
+};
+// The class of that name in any factory, or null.
+const ParserClass* findParserClass(TextView name);
+std::vector<Text> factoryNames();
+// Forgets every factory and class (tests).
+void resetRegistry();
+
+// ---- Loading a plug-in as the broker does ----
+struct Plugin {
+  void* library = nullptr;  // the loaded library; it stays loaded for the process
+  CciFactory* (*entryPoint)() = nullptr;
+};
+// Loads the library at path and finds its entry point. On failure returns
+// nothing and says why in error.
+std::optional<Plugin> loadPlugin(const std::string& path, std::string& error);
+// Calls the entry point; returns the factory it gave.
+CciFactory* callEntryPoint(const Plugin& plugin);
+// Any other symbol the library exports, or null.
+void* findPluginSymbol(const Plugin& plugin, const char* name);
+
+// ---- Elements and trees ----
+class Parser;
+struct Element;
+CciElement* handle(Element* element);
+Element* fromHandle(CciElement* element);
+
+// A value of any type the host holds; type 0 is none.
+struct Value {
+  int type = 0;
+  bool boolean = false;
+  long long integer = 0;
+  double real = 0;
+  Text text;  // character and decimal values
+  CciTime time{0, 0, 0.0f};
+  CciDate date{0, 0, 0};
+  std::vector<unsigned char> binary;
+
+  static Value none() { return {}; }
+  static Value ofBoolean(bool v);
+  static Value ofInteger(long long v);
+  static Value ofReal(double v);
+  static Value ofDecimal(std::string_view text);
+  static Value ofCharacter(std::string_view utf8);
+  static Value ofText(Text text);
+  static Value ofTime(int hour, int minute, float seconds, int type = valueTypeTime);
+  static Value ofDate(int year, int month, int day);
+  static Value ofTimestamp(int type = valueTypeTimestamp);
+  static Value ofBinary(std::vector<unsigned char> bytes, int type = valueTypeBinary);
+  static Value ofCode(int type);  // a bare type code, e.g. 11, 0 or -1
+  bool operator==(const Value& other) const;
+};
+std::string describe(const Value& value);  // e.g. "integer 123", "date 2002-03-15"
+
+// A snapshot of a subtree, for comparing and printing.
+struct Tree {
+  int type = elementTypeName;
+  Text name;
+  Value value;
+  bool completePrevious = false;
+  bool completeNext = false;
+  std::vector<Tree> children;
+  bool operator==(const Tree& other) const;
+};
+Tree snapshot(const Element* element);
+std::string describe(const Tree& tree, int indent = 0);
+
+// ---- Element ----
+struct Element {
+  Parser* owner = nullptr;
+  int type = elementTypeName;
+  Text name;
+  Value value;
+  bool completePrevious = false;
+  bool completeNext = false;
+  Element* parent = nullptr;
+  Element* firstChild = nullptr;
+  Element* lastChild = nullptr;
+  Element* next = nullptr;
+  Element* previous = nullptr;
+};
+
+// ---- A parser instance over a bit stream ----
+class Parser {
+ public:
+  // Copies the bytes.
+  Parser(const ParserClass& parserClass, std::string_view bytes);
+  // Borrows the bytes, which must outlive the parser; data may be null with a
+  // non-zero size, as a broken host stream would be.
+  Parser(const ParserClass& parserClass, const void* data, int size);
+  ~Parser();
+  Parser(const Parser&) = delete;
+  Parser& operator=(const Parser&) = delete;
+
+  CciParser* handle();
+  Element* root() { return root_; }
+  const ParserCallbackTable& table() const { return *class_.table; }
+  CciContext* context() const { return context_; }
+
+  // The callbacks, through the class's table.
+  bool createContext();  // slot 1; false when the plug-in gave null
+  void deleteContext();  // slot 2
+  int parseBuffer(int startOffset);
+  void parseFirstChild(Element* element);
+  void parseLastChild(Element* element);
+  void parseLeftSibling(Element* element);
+  void parseRightSibling(Element* element);
+  int writeBuffer();
+  Text nextParserClassName(int size = 256);  // the size units the plug-in wrote
+  void setNextParserClassName(TextView name, int flag);
+  int parserType();
+
+  // Building trees by hand.
+  Element* newElement(int type = elementTypeNameValue);
+  Element* addChild(Element* parent, std::string_view name, Value value);
+  void setValue(Element* element, Value value);
+  void clearRoot();  // a fresh, empty root
+
+  const std::vector<unsigned char>& output() const { return output_; }
+  std::string outputText() const { return {output_.begin(), output_.end()}; }
+
+  // Used by the host operations.
+  const unsigned char* data() const { return data_; }
+  int size() const { return size_; }
+  void append(const void* bytes, int count);
+
+ private:
+  const ParserClass& class_;
+  std::vector<unsigned char> owned_;
+  const unsigned char* data_ = nullptr;
+  int size_ = 0;
+  std::deque<Element> elements_;
+  Element* root_ = nullptr;
+  std::vector<unsigned char> output_;
+  CciContext* context_ = nullptr;
+};
+
+}  // namespace tessplug
+
+#endif
