@@ -1,0 +1,99 @@
+/*
+ * 16-bit string routines of the Unix build, and the conversions between byte
+ * strings and 16-bit strings that go through the host's converters with code
+ * page 1208. Every conversion returns one new block from talmoAlloc, owned by
+ * the caller; null means no memory. None looks at the converter's return code,
+ * but each leaves its result terminated within its block whatever the
+ * converter did, so a failing host never makes a caller read past it.
+ */
+#include "LokSampPluginUtil.h"
+
+#include <limits.h>
+#include <string.h>
+
+#include "talmo_heap.h"
+
+extern "C" {
+
+int CciCharIsSpace(CciChar c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x20;
+}
+
+int CciCharIsAlnum(CciChar c) {
+  return (c >= 0x30 && c <= 0x39) || (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A);
+}
+
+void CciCharCpy(CciChar* destination, const CciChar* source) {
+  while ((*destination++ = *source++) != 0) {
+  }
+}
+
+void CciCharNCpy(CciChar* destination, const CciChar* source, unsigned count) {
+  unsigned i = 0;
+  for (; i < count && source[i] != 0; ++i) destination[i] = source[i];
+  for (; i < count; ++i) destination[i] = 0;
+}
+
+unsigned CciCharLen(const CciChar* s) {
+  unsigned n = 0;
+  while (s[n] != 0) ++n;
+  return n;
+}
+
+int CciCharCmp(const CciChar* a, const CciChar* b) {
+  while (*a != 0 && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return static_cast<int>(*a) - static_cast<int>(*b);
+}
+
+CciChar* CciString(const char* text) {
+  size_t n = strlen(text) + 1;
+  if (n > INT_MAX) return nullptr;
+  CciChar* target = static_cast<CciChar*>(talmoAlloc(n * sizeof(CciChar)));
+  if (!target) return nullptr;
+  target[0] = 0;
+  int rc = 0;
+  cciMbsToUcs(&rc, text, target, static_cast<int>(n), codePageUtf8);
+  target[n - 1] = 0;
+  return target;
+}
+
+CciChar* CciNString(const unsigned char* bytes, unsigned count) {
+  if (count >= INT_MAX) return nullptr;
+  CciChar* target = static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
+  if (!target) return nullptr;
+  memset(target, 0, (count + 1u) * sizeof(CciChar));
+  if (count == 0) return target;
+  /* The converter reads its source up to a zero byte, and a run of the bit
+     stream has none after it: it goes over as a terminated copy, so that the
+     converter reads neither past the stream nor into the bytes after the run. */
+  char small[256];
+  char* source = count < sizeof small ? small : static_cast<char*>(talmoAlloc(count + 1u));
+  if (!source) {
+    talmoFree(target);
+    return nullptr;
+  }
+  memcpy(source, bytes, count);
+  source[count] = 0;
+  int rc = 0;
+  cciMbsToUcs(&rc, source, target, static_cast<int>(count), codePageUtf8);
+  target[count] = 0;
+  if (source != small) talmoFree(source);
+  return target;
+}
+
+char* mbString(const CciChar* s) {
+  size_t n = CciCharLen(s);
+  if (n >= INT_MAX / 9) return nullptr;
+  size_t size = 9 * (n + 1);
+  char* target = static_cast<char*>(talmoAlloc(size));
+  if (!target) return nullptr;
+  target[0] = 0;
+  int rc = 0;
+  cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
+  target[size - 1] = 0;
+  return target;
+}
+}
