@@ -1,0 +1,323 @@
+// The header parser: headers in the bit stream become typed elements under
+// the root. Every input is placed against a guard page, so a read past the
+// end of the stream crashes the test.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "guarded.h"
+#include "heap.h"
+#include "plugin.h"
+
+namespace {
+
+using namespace talmo_test;
+using tessplug::Value;
+
+struct Item {
+  std::string name;
+  Value value;
+};
+
+Item Ch(std::string name, std::string_view text) {
+  return {std::move(name), Value::ofCharacter(text)};
+}
+Item Int(std::string name, long long v) {
+  return {std::move(name), Value::ofInteger(v)};
+}
+Item Date(std::string name, int y, int m, int d) {
+  return {std::move(name), Value::ofDate(y, m, d)};
+}
+Item Time(std::string name, int h, int m, float s) {
+  return {std::move(name), Value::ofTime(h, m, s)};
+}
+
+struct ParseCase {
+  const char* name;
+  std::string input;
+  int start;
+  int offset;         // what cpiParseBuffer returns
+  bool rootComplete;  // the ";" was read
+  std::vector<Item> items;
+};
+void PrintTo(const ParseCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+std::string describeItems(const tessplug::Tree& root) {
+  std::string s;
+  for (const auto& c : root.children) s += "  " + U(c.name) + " = " + describe(c.value) + "\n";
+  return s;
+}
+
+class ParseHeader : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(ParseHeader, MakesTheTreeAndOffset) {
+  const ParseCase& c = GetParam();
+  GuardedBytes bytes(c.input);
+  tessplug::Parser parser(talmoClass(), bytes.data(), bytes.size());
+  ASSERT_TRUE(parser.createContext());
+  EXPECT_EQ(parser.parseBuffer(c.start), c.offset);
+
+  tessplug::Tree root = tessplug::snapshot(parser.root());
+  EXPECT_EQ(root.completeNext, c.rootComplete);
+  EXPECT_EQ(root.completePrevious, c.rootComplete);
+  ASSERT_EQ(root.children.size(), c.items.size()) << describeItems(root);
+  for (size_t i = 0; i < c.items.size(); ++i) {
+    const tessplug::Tree& child = root.children[i];
+    SCOPED_TRACE("item " + std::to_string(i));
+    EXPECT_EQ(U(child.name), c.items[i].name);
+    EXPECT_EQ(child.type, elementTypeNameValue);
+    EXPECT_EQ(child.value, c.items[i].value) << describe(child.value);
+    EXPECT_TRUE(child.completePrevious && child.completeNext);
+    EXPECT_TRUE(child.children.empty());
+  }
+}
+
+const char kExample[] = "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(000123) DATE(020315) TIME(101530);";
+
+INSTANTIATE_TEST_SUITE_P(
+    Syntax, ParseHeader,
+    ::testing::Values(
+        ParseCase{"road_of_one_message",
+                  std::string(kExample) + "ISA*00*...",
+                  0,
+                  71,
+                  true,
+                  {Ch("DATATYPE", "X12"), Ch("CLASS", "NEXT"), Int("CONTROLNUM", 123),
+                   Date("DATE", 2002, 3, 15), Time("TIME", 10, 15, 30)}},
+        ParseCase{"only_terminator", ";", 0, 1, true, {}},
+        ParseCase{"white_space_and_terminator", " \t\r\n\v\f;rest", 0, 7, true, {}},
+        ParseCase{"two_items_then_body",
+                  "CLASS(NEXT) RECLEN(80);UNB+",
+                  0,
+                  23,
+                  true,
+                  {Ch("CLASS", "NEXT"), Int("RECLEN", 80)}},
+        ParseCase{"blank_before_paren_belongs_to_name",
+                  "RECLEN (80);",
+                  0,
+                  12,
+                  true,
+                  {Ch("RECLEN ", "80")}},
+        ParseCase{"blanks_around_value_kept", "MSGNAME( X );", 0, 13, true, {Ch("MSGNAME", " X ")}},
+        ParseCase{"paren_inside_value", "A(x(y);", 0, 7, true, {Ch("A", "x(y")}},
+        ParseCase{"items_may_touch", "A(1)B(2);", 0, 9, true, {Ch("A", "1"), Ch("B", "2")}},
+        ParseCase{"empty_name", "(v);", 0, 4, true, {Ch("", "v")}},
+        ParseCase{"empty_value", "A();", 0, 4, true, {Ch("A", "")}},
+        ParseCase{
+            "semicolon_inside_name", "A(1) B;C(2);", 0, 12, true, {Ch("A", "1"), Ch("B;C", "2")}},
+        ParseCase{"close_paren_inside_name", "A)B(1);", 0, 7, true, {Ch("A)B", "1")}},
+        ParseCase{"semicolon_inside_value", "A(;);", 0, 5, true, {Ch("A", ";")}},
+        ParseCase{"white_space_inside_name_start", "\tA\t(1);", 0, 7, true, {Ch("A\t", "1")}},
+        ParseCase{"utf8_name_and_value",
+                  "NOM\xc3\x89(caf\xc3\xa9);",
+                  0,
+                  13,
+                  true,
+                  {Ch("NOM\xc3\x89", "caf\xc3\xa9")}},
+        ParseCase{"nbsp_is_not_white_space", "\xc2\xa0X(1);", 0, 7, true, {Ch("\xc2\xa0X", "1")}},
+        ParseCase{"start_offset", "xxDATATYPE(X12);yy", 2, 16, true, {Ch("DATATYPE", "X12")}},
+        ParseCase{
+            "many_items",
+            "A(1)B(2)C(3)D(4)E(5)F(6);",
+            0,
+            25,
+            true,
+            {Ch("A", "1"), Ch("B", "2"), Ch("C", "3"), Ch("D", "4"), Ch("E", "5"), Ch("F", "6")}},
+        ParseCase{"long_class_value_whole_in_tree",
+                  "CLASS(ABCDEFGHIJKLMNOPQRST);",
+                  0,
+                  28,
+                  true,
+                  {Ch("CLASS", "ABCDEFGHIJKLMNOPQRST")}}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    EndOfStream, ParseHeader,
+    ::testing::Values(
+        ParseCase{"empty_stream", "", 0, 0, false, {}},
+        ParseCase{"start_at_end", "A(1);", 5, 5, false, {}},
+        ParseCase{"start_past_end", "A(1);", 9, 9, false, {}},
+        ParseCase{"start_before_stream", "A(1);", -3, -3, false, {}},
+        ParseCase{"ends_after_item", "A(1)", 0, 4, false, {Ch("A", "1")}},
+        ParseCase{"ends_in_white_space", "A(1)  \n", 0, 7, false, {Ch("A", "1")}},
+        ParseCase{"only_white_space", "   ", 0, 3, false, {}},
+        ParseCase{"ends_inside_name", "A(1) NAM", 0, 8, false, {Ch("A", "1")}},
+        ParseCase{"terminator_in_unfinished_name", "A(1) B;C", 0, 8, false, {Ch("A", "1")}},
+        ParseCase{"ends_after_open_paren", "A(", 0, 2, false, {Ch("A", "")}},
+        ParseCase{"ends_inside_value", "DATATYPE(X1", 0, 11, false, {Ch("DATATYPE", "X1")}},
+        ParseCase{"ends_inside_integer", "RECLEN(8", 0, 8, false, {Int("RECLEN", 8)}}),
+    CaseName());
+
+INSTANTIATE_TEST_SUITE_P(
+    FieldTypes, ParseHeader,
+    ::testing::Values(
+        ParseCase{"integer_plain", "RECLEN(80);", 0, 11, true, {Int("RECLEN", 80)}},
+        ParseCase{"integer_blanks", "RECLEN( 80 );", 0, 13, true, {Int("RECLEN", 80)}},
+        ParseCase{"integer_letter_o", "RECLEN(8O);", 0, 11, true, {Int("RECLEN", 8)}},
+        ParseCase{"integer_letters", "RECLEN(abc);", 0, 12, true, {Int("RECLEN", 0)}},
+        ParseCase{"integer_empty", "CONTROLNUM();", 0, 13, true, {Int("CONTROLNUM", 0)}},
+        ParseCase{"integer_negative", "RECLEN(-12);", 0, 12, true, {Int("RECLEN", -12)}},
+        ParseCase{"integer_plus", "RECLEN(+7);", 0, 11, true, {Int("RECLEN", 7)}},
+        ParseCase{
+            "integer_leading_zeros", "CONTROLNUM(000123);", 0, 19, true, {Int("CONTROLNUM", 123)}},
+        ParseCase{
+            "integer_clamped_high", "RECLEN(4294967296);", 0, 19, true, {Int("RECLEN", INT_MAX)}},
+        ParseCase{
+            "integer_clamped_low", "RECLEN(-99999999999);", 0, 21, true, {Int("RECLEN", INT_MIN)}},
+        ParseCase{"integer_beyond_64_bits",
+                  "RECLEN(99999999999999999999999);",
+                  0,
+                  32,
+                  true,
+                  {Int("RECLEN", INT_MAX)}},
+        ParseCase{
+            "msgseqno_is_character", "MSGSEQNO(0001);", 0, 15, true, {Ch("MSGSEQNO", "0001")}},
+        ParseCase{"name_case_matters", "Date(1);", 0, 8, true, {Ch("Date", "1")}},
+        ParseCase{"every_character_field",
+                  "DATATYPE(a)CLASS(b)MSGNAME(c)MSGSEQNO(d)RECDLM(e)RECFM(f)SENDER(g)"
+                  "SENDQUAL(h)RECEIVER(i)RECVQUAL(j)FROM(k)UNIQUEID(l)OTHER(m);",
+                  0,
+                  126,
+                  true,
+                  {Ch("DATATYPE", "a"), Ch("CLASS", "b"), Ch("MSGNAME", "c"), Ch("MSGSEQNO", "d"),
+                   Ch("RECDLM", "e"), Ch("RECFM", "f"), Ch("SENDER", "g"), Ch("SENDQUAL", "h"),
+                   Ch("RECEIVER", "i"), Ch("RECVQUAL", "j"), Ch("FROM", "k"), Ch("UNIQUEID", "l"),
+                   Ch("OTHER", "m")}},
+        ParseCase{
+            "date_end_of_century", "DATE(991231);", 0, 13, true, {Date("DATE", 2099, 12, 31)}},
+        ParseCase{
+            "date_start_of_century", "DATE(000101);", 0, 13, true, {Date("DATE", 2000, 1, 1)}},
+        ParseCase{"date_eight_digits", "DATE(20240101);", 0, 15, true, {Date("DATE", 2020, 24, 1)}},
+        ParseCase{"date_one_digit", "DATE(1);", 0, 8, true, {Date("DATE", 2001, 0, 0)}},
+        ParseCase{"date_empty", "DATE();", 0, 7, true, {Date("DATE", 2000, 0, 0)}},
+        ParseCase{
+            "date_out_of_range_kept", "DATE(021399);", 0, 13, true, {Date("DATE", 2002, 13, 99)}},
+        ParseCase{"time_full", "TIME(235959);", 0, 13, true, {Time("TIME", 23, 59, 59.0f)}},
+        ParseCase{"time_four_digits", "TIME(1230);", 0, 11, true, {Time("TIME", 12, 30, 0.0f)}},
+        ParseCase{"time_blank_pairs", "TIME(12 3 4);", 0, 13, true, {Time("TIME", 12, 3, 4.0f)}},
+        ParseCase{
+            "time_negative_pairs", "TIME(-1-2-3);", 0, 13, true, {Time("TIME", -1, -2, -3.0f)}},
+        ParseCase{"time_hour_99", "TIME(996000);", 0, 13, true, {Time("TIME", 99, 60, 0.0f)}},
+        ParseCase{"character_keeps_blanks", "X( X );", 0, 7, true, {Ch("X", " X ")}}),
+    CaseName());
+
+TEST(ParseHeader, NullStreamWithSizeReadsAsEmpty) {
+  tessplug::Parser parser(talmoClass(), nullptr, 10);
+  ASSERT_TRUE(parser.createContext());
+  EXPECT_EQ(parser.parseBuffer(0), 0);
+  EXPECT_EQ(parser.parseBuffer(4), 0);
+  EXPECT_TRUE(tessplug::snapshot(parser.root()).children.empty());
+  EXPECT_EQ(parser.nextParserClassName(5), (Text{'n', 'o', 'n', 'e', 0}));
+}
+
+TEST(ParseHeader, LongValueIsReadWhole) {
+  std::string value(100000, 'v');
+  GuardedBytes bytes("A(" + value + ");");
+  tessplug::Parser parser(talmoClass(), bytes.data(), bytes.size());
+  ASSERT_TRUE(parser.createContext());
+  EXPECT_EQ(parser.parseBuffer(0), bytes.size());
+  auto root = tessplug::snapshot(parser.root());
+  ASSERT_EQ(root.children.size(), 1u);
+  EXPECT_EQ(root.children[0].value, Value::ofCharacter(value));
+}
+
+// Bytes that are not UTF-8 reach the tree as U+FFFD, the host's answer for
+// text it cannot decode; the parse goes on.
+TEST(ParseHeader, InvalidUtf8BecomesReplacementCharacters) {
+  GuardedBytes bytes("\xa0X(\xff);");
+  tessplug::Parser parser(talmoClass(), bytes.data(), bytes.size());
+  ASSERT_TRUE(parser.createContext());
+  EXPECT_EQ(parser.parseBuffer(0), 6);
+  auto root = tessplug::snapshot(parser.root());
+  ASSERT_EQ(root.children.size(), 1u);
+  EXPECT_EQ(root.children[0].name, T("\ufffdX"));
+  EXPECT_EQ(root.children[0].value, Value::ofText(T("\ufffd")));
+}
+
+// The host calls for one item, in order.
+TEST(ParseHeader, HostCallsForOneItemComeInOrder) {
+  auto parser = parserOver("CONTROLNUM(1);");
+  tessplug::startCallLog();
+  parser->parseBuffer(0);
+  std::vector<std::string> calls;
+  for (const auto& call : tessplug::stopCallLog()) calls.push_back(tessplug::describe(call));
+  EXPECT_EQ(calls, (std::vector<std::string>{
+                       "cpiBufferPointer", "cpiBufferSize", "cpiBufferByte 0", "cpiRootElement",
+                       // the name, up to its "("
+                       "cpiBufferByte 1", "cpiBufferByte 2", "cpiBufferByte 3", "cpiBufferByte 4",
+                       "cpiBufferByte 5", "cpiBufferByte 6", "cpiBufferByte 7", "cpiBufferByte 8",
+                       "cpiBufferByte 9", "cpiBufferByte 10", "cciMbsToUcs", "cpiCreateElement",
+                       "cpiSetElementType 50331648", "cpiSetElementName \"CONTROLNUM\"",
+                       "cpiAddAsLastChild", "cpiSetElementCompletePrevious 1",
+                       "cpiSetElementCompleteNext 1",
+                       // the value, up to its ")"
+                       "cpiBufferByte 11", "cpiBufferByte 12", "cciMbsToUcs", "cciUcsToMbs",
+                       "cpiSetElementIntegerValue 1", "cpiBufferByte 13",
+                       // the ";"
+                       "cpiSetElementCompletePrevious 1", "cpiSetElementCompleteNext 1"}));
+}
+
+// ---- The on-demand callbacks ----
+
+TEST(OnDemand, AfterParseBufferNothingChanges) {
+  auto parser = parserOver(kExample);
+  parser->parseBuffer(0);
+  tessplug::Tree before = tessplug::snapshot(parser->root());
+  tessplug::Element* first = parser->root()->firstChild;
+  parser->parseFirstChild(parser->root());
+  parser->parseLastChild(parser->root());
+  parser->parseLeftSibling(first);
+  parser->parseRightSibling(first);
+  parser->parseRightSibling(parser->root()->lastChild);
+  EXPECT_EQ(tessplug::snapshot(parser->root()), before);
+}
+
+TEST(OnDemand, LastChildOnNameValueElementOnlyAsksItsType) {
+  auto parser = parserOver("A(1)");
+  parser->parseBuffer(0);
+  tessplug::startCallLog();
+  parser->parseLastChild(parser->root()->firstChild);
+  auto calls = tessplug::stopCallLog();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].op, tessplug::Op::ElementType);
+}
+
+TEST(OnDemand, LeftSiblingCallsNothing) {
+  auto parser = parserOver("A(1);");
+  parser->parseBuffer(0);
+  tessplug::startCallLog();
+  parser->parseLeftSibling(parser->root()->firstChild);
+  EXPECT_TRUE(tessplug::stopCallLog().empty());
+}
+
+TEST(OnDemand, NewContextReadsNothing) {
+  auto parser = parserOver("A(1);");
+  parser->parseFirstChild(parser->root());
+  parser->parseLastChild(parser->root());
+  EXPECT_TRUE(tessplug::snapshot(parser->root()).children.empty());
+}
+
+// ---- Memory ----
+
+TEST(ParseHeader, GivesBackEveryBlockItTakes) {
+  auto parser = parserOver(std::string(kExample) + "A(1) B");
+  HeapSpy heap;
+  parser->parseBuffer(0);
+  parser->parseBuffer(71);
+  EXPECT_GT(heap.count(), 0);
+  EXPECT_EQ(heap.outstanding(), 0);
+}
+
+TEST(ParseHeader, NoMemoryForTextEndsTheHeaderWithoutCrash) {
+  for (int n = 1; n <= 30; ++n) {
+    auto parser = parserOver(kExample);
+    HeapSpy heap;
+    heap.failAt(n);
+    parser->parseBuffer(0);
+    EXPECT_EQ(heap.outstanding(), 0) << "allocation " << n;
+  }
+}
+
+}  // namespace

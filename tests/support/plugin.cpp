@@ -1,0 +1,58 @@
+#include "plugin.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <iostream>
+
+namespace talmo_test {
+
+const tessplug::Plugin& plugin() {
+  static const tessplug::Plugin loaded = [] {
+    std::string error;
+    auto p = tessplug::loadPlugin(TALMO_PLUGIN_PATH, error);
+    if (!p) {
+      std::cerr << "cannot load the plug-in: " << error << "\n";
+      std::abort();
+    }
+    return *p;
+  }();
+  return loaded;
+}
+
+const tessplug::ParserClass& talmoClass() {
+  const tessplug::ParserClass* c = tessplug::findParserClass(T("TALMO"));
+  if (!c) {
+    tessplug::callEntryPoint(plugin());
+    c = tessplug::findParserClass(T("TALMO"));
+  }
+  if (!c) {
+    std::cerr << "the plug-in registered no class TALMO\n";
+    std::abort();
+  }
+  return *c;
+}
+
+void* pluginSymbol(const char* name) {
+  void* symbol = tessplug::findPluginSymbol(plugin(), name);
+  if (!symbol) {
+    std::cerr << "the plug-in has no symbol " << name << "\n";
+    std::abort();
+  }
+  return symbol;
+}
+
+Text T(std::string_view utf8) {
+  return tessplug::toText(utf8);
+}
+std::string U(const Text& text) {
+  return tessplug::toUtf8(text);
+}
+
+std::unique_ptr<tessplug::Parser> parserOver(std::string_view bytes) {
+  auto parser = std::make_unique<tessplug::Parser>(talmoClass(), bytes);
+  EXPECT_TRUE(parser->createContext());
+  return parser;
+}
+
+}  // namespace talmo_test

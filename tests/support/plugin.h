@@ -1,0 +1,47 @@
+// Test support: the built plug-in, loaded once per test process the way the
+// broker loads it (by path, entry point, class "TALMO"), and small helpers to
+// run it over a header.
+#ifndef TALMO_TESTS_PLUGIN_H
+#define TALMO_TESTS_PLUGIN_H
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "tessplug/host.h"
+
+namespace talmo_test {
+
+using tessplug::Text;
+
+// The loaded plug-in; fails the test run when it cannot be loaded.
+const tessplug::Plugin& plugin();
+// Calls the entry point again if the class is not registered (after a test
+// reset the registry) and returns the class "TALMO".
+const tessplug::ParserClass& talmoClass();
+// A symbol of the plug-in (Unix build: its routines stay visible).
+void* pluginSymbol(const char* name);
+template <class F>
+F* pluginFunction(const char* name) {
+  return reinterpret_cast<F*>(pluginSymbol(name));
+}
+
+// Names the cases of a TEST_P table by their name field.
+struct CaseName {
+  template <class P>
+  std::string operator()(const ::testing::TestParamInfo<P>& info) const {
+    return info.param.name;
+  }
+};
+
+Text T(std::string_view utf8);
+std::string U(const Text& text);
+
+// A parser over bytes with a live context.
+std::unique_ptr<tessplug::Parser> parserOver(std::string_view bytes);
+
+}  // namespace talmo_test
+
+#endif
