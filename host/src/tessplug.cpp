@@ -539,6 +539,14 @@ Element* Parser::addChild(Element* parent, std::string_view name, Value value) {
   return e;
 }
 
+void Parser::detach(Element* element) {
+  Element* parent = element->parent;
+  if (!parent) return;
+  (element->previous ? element->previous->next : parent->firstChild) = element->next;
+  (element->next ? element->next->previous : parent->lastChild) = element->previous;
+  element->parent = element->previous = element->next = nullptr;
+}
+
 void Parser::clearRoot() {
   root_ = newElement(elementTypeName);
   root_->name = class_.name;

@@ -216,6 +216,8 @@ class Parser {
   Element* newElement(int type = elementTypeNameValue);
   Element* addChild(Element* parent, std::string_view name, Value value);
   void setValue(Element* element, Value value);
+  // Takes an element out of its parent's children; it stays owned here.
+  void detach(Element* element);
   void clearRoot();  // a fresh, empty root
 
   const std::vector<unsigned char>& output() const { return output_; }

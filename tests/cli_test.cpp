@@ -1,0 +1,244 @@
+// talmo, run as a user runs it: on the shipped samples and on temporary
+// files, checking what it prints, what it writes and how it exits.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "plugin.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using talmo_test::CaseName;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void spit(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+class Cli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("talmo-cli-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path file(const std::string& name, const std::string& bytes) {
+    fs::path p = dir_ / name;
+    spit(p, bytes);
+    return p;
+  }
+  static std::string sample(const std::string& name) {
+    return std::string(TALMO_SAMPLES_DIR) + "/" + name;
+  }
+
+  // Runs talmo with the arguments (a shell fragment), standard input from
+  // stdinText.
+  Outcome talmo(const std::string& args, const std::string& stdinText = "") {
+    fs::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
+    spit(in, stdinText);
+    std::string command = std::string("'") + TALMO_CLI_PATH + "' " + args + " <'" + in.string() +
+                          "' >'" + out.string() + "' 2>'" + err.string() + "'";
+    int raw = std::system(command.c_str());
+    Outcome r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+const char kExampleTable[] =
+    "  NAME        TYPE       VALUE\n"
+    "  DATATYPE    character  X12\n"
+    "  CLASS       character  NEXT\n"
+    "  CONTROLNUM  integer    123\n"
+    "  DATE        date       2002-03-15\n"
+    "  TIME        time       10:15:30\n"
+    "  header: 71 bytes, closed by \";\"\n"
+    "  next parser: NEXT\n"
+    "  body: 451 bytes\n";
+
+TEST_F(Cli, ParseShowsTheTreeAsATable) {
+  Outcome r = talmo("parse " + sample("x12-overview.msg"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, sample("x12-overview.msg") + "\n" + kExampleTable);
+}
+
+TEST_F(Cli, ParseJsonIsOneObjectPerMessage) {
+  Outcome r = talmo("parse --json " + sample("x12-overview.msg") + " -", "CLASS(A);rest");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "{\"body_bytes\":451,\"closed\":true,\"file\":\"" + sample("x12-overview.msg") +
+                "\",\"header_bytes\":71,\"items\":["
+                "{\"name\":\"DATATYPE\",\"type\":\"character\",\"value\":\"X12\"},"
+                "{\"name\":\"CLASS\",\"type\":\"character\",\"value\":\"NEXT\"},"
+                "{\"name\":\"CONTROLNUM\",\"type\":\"integer\",\"value\":123},"
+                "{\"name\":\"DATE\",\"type\":\"date\",\"value\":\"2002-03-15\"},"
+                "{\"name\":\"TIME\",\"type\":\"time\",\"value\":\"10:15:30\"}],"
+                "\"next_parser\":\"NEXT\"}\n"
+                "{\"body_bytes\":4,\"closed\":true,\"file\":\"-\",\"header_bytes\":9,\"items\":["
+                "{\"name\":\"CLASS\",\"type\":\"character\",\"value\":\"A\"}],"
+                "\"next_parser\":\"A\"}\n");
+}
+
+TEST_F(Cli, ParseReportsAnUnclosedHeader) {
+  Outcome r = talmo("parse " + sample("malformed-truncated-value.msg"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("header: 41 bytes, not closed by \";\""), std::string::npos) << r.out;
+}
+
+TEST_F(Cli, WriteRewritesTheHeaderAndKeepsTheBody) {
+  fs::path out = dir_ / "out.msg";
+  Outcome r = talmo("write " + sample("x12-overview.msg") + " -o '" + out.string() + "'");
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string original = slurp(sample("x12-overview.msg"));
+  EXPECT_EQ(slurp(out), "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(123) DATE(020315) TIME(101530) ;" +
+                            original.substr(71));
+}
+
+TEST_F(Cli, WriteSetsTypedValuesAndUnsetsItems) {
+  fs::path in = file("in.msg", "CLASS(A) RECLEN(80) DATE(020315);BODY");
+  Outcome r = talmo("write '" + in.string() +
+                    "' -o - --set RECLEN=0042 --set CLASS=NEXT --set 'SENDER= ACME ' --unset DATE");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "CLASS(NEXT) RECLEN(42) SENDER( ACME ) ;BODY");
+}
+
+TEST_F(Cli, WriteRefusesToOverwriteItsInput) {
+  fs::path in = file("in.msg", "A(1);");
+  Outcome r = talmo("write '" + in.string() + "' -o '" + in.string() + "'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("is the input file"), std::string::npos) << r.err;
+  EXPECT_EQ(slurp(in), "A(1);");
+}
+
+TEST_F(Cli, WriteRefusesAnItemThatWouldNotReadBack) {
+  fs::path in = file("in.msg", "A(1);");
+  Outcome r = talmo("write '" + in.string() + "' -o - --set 'A=x)y'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("would not read back as one item: the value holds \")\""), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
+struct CheckCase {
+  const char* name;
+  std::string header;
+  int status;
+  std::vector<std::string> findings;  // each must appear in the report
+};
+void PrintTo(const CheckCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliCheck : public Cli, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CliCheck, ReportsFindingsAndExitStatus) {
+  Outcome r = talmo("check -", GetParam().header);
+  EXPECT_EQ(r.status, GetParam().status) << r.out << r.err;
+  for (const std::string& f : GetParam().findings) {
+    EXPECT_NE(r.out.find(f), std::string::npos) << "missing: " << f << "\nin:\n" << r.out;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, CliCheck,
+    ::testing::Values(
+        CheckCase{"clean",
+                  "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(123);",
+                  0,
+                  {"reads back the same, 0 warnings"}},
+        CheckCase{"not_closed", "A(1)", 1, {"the header is not closed by \";\""}},
+        CheckCase{"day_out_of_range", "DATE(020230);", 1, {"DATE: day 30 is out of range"}},
+        CheckCase{"month_13", "DATE(021301);", 1, {"DATE: month 13 is out of range"}},
+        CheckCase{"short_date", "DATE(0203);", 1, {"DATE: \"0203\" is not six digits YYMMDD"}},
+        CheckCase{"hour_99", "TIME(990000);", 1, {"TIME: hour 99 is out of range"}},
+        CheckCase{"long_class",
+                  "CLASS(ABCDEFGHIJKLMNOPQ);",
+                  1,
+                  {"CLASS: the value is longer than 15 characters; the class reported is "
+                   "\"ABCDEFGHIJKLMNO\""}},
+        CheckCase{"integer_out_of_range",
+                  "RECLEN(4294967296);",
+                  1,
+                  {"outside the 32-bit range and reads as 2147483647"}},
+        CheckCase{"integer_leading_zeros", "CONTROLNUM(000123);", 1, {"has leading zeros"}},
+        CheckCase{"integer_plus", "RECLEN(+7);", 1, {"is written with \"+\""}},
+        CheckCase{"integer_letters", "RECLEN(8O);", 1, {"stops being a number at \"O\""}},
+        CheckCase{"unknown_name",
+                  "COLOUR(red);",
+                  1,
+                  {"COLOUR: the name is not one of the sixteen fields"}},
+        CheckCase{"non_ascii", "SENDER(caf\xc3\xa9);", 1, {"bytes outside ASCII"}},
+        CheckCase{"blank_before_paren",
+                  "RECLEN (80);",
+                  1,
+                  {"RECLEN : the name is not one of the sixteen fields"}}),
+    CaseName());
+
+TEST_F(Cli, CheckOnTheSamplesWarnsAndExitsOne) {
+  Outcome r =
+      talmo("check " + sample("edifact-all-fields.msg") + " " + sample("malformed-long-class.msg"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("edifact-all-fields.msg: reads back the same, 0 warnings"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("TIME: minute 60 is out of range"), std::string::npos) << r.out;
+}
+
+TEST_F(Cli, ErrorsNameTheFileAndExitTwo) {
+  Outcome missing = talmo("parse '" + (dir_ / "missing.msg").string() + "'");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.err.find("missing.msg: cannot open: No such file or directory"),
+            std::string::npos)
+      << missing.err;
+
+  Outcome directory = talmo("check '" + dir_.string() + "'");
+  EXPECT_EQ(directory.status, 2);
+  EXPECT_NE(directory.err.find("is a directory"), std::string::npos) << directory.err;
+}
+
+TEST_F(Cli, PluginProblemsAreClear) {
+  fs::path notPlugin = file("empty.lil", "");
+  Outcome r1 = talmo("--plugin '" + (dir_ / "none.lil").string() + "' parse -", "A(1);");
+  EXPECT_EQ(r1.status, 2);
+  EXPECT_NE(r1.err.find("plug-in not found"), std::string::npos) << r1.err;
+  Outcome r2 = talmo("--plugin '" + notPlugin.string() + "' parse -", "A(1);");
+  EXPECT_EQ(r2.status, 2);
+  EXPECT_NE(r2.err.find("empty.lil"), std::string::npos) << r2.err;
+  Outcome r3 = talmo(std::string("--plugin '") + TESSPLUG_PATH + "' parse -", "A(1);");
+  EXPECT_EQ(r3.status, 2);
+  EXPECT_NE(r3.err.find("no entry point lokGetParserFactory"), std::string::npos) << r3.err;
+}
+
+TEST_F(Cli, InfoShowsWhatThePluginRegistered) {
+  Outcome r = talmo("info");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("factory: ComVornTALMOParserFactory\nclass: TALMO\n"), std::string::npos)
+      << r.out;
+}
+
+}  // namespace
