@@ -61,9 +61,9 @@ void NodeStringBufferAdd(NodeStringBuffer* buffer, const char* text) {
 }
 
 /* Asks room for two bytes, the byte and its terminator. */
-void NodeStringBufferAddChar(NodeStringBuffer* buffer, char byte) {
+void NodeStringBufferAddChar(NodeStringBuffer* buffer, char c) {
   NodeStringBufferResize(buffer, 2);
-  buffer->data[buffer->length++] = byte;
+  buffer->data[buffer->length++] = c;
   buffer->data[buffer->length] = 0;
 }
 

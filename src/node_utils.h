@@ -18,7 +18,7 @@ typedef struct NodeStringBuffer {
 NodeStringBuffer* NodeStringBufferAlloc(void);
 void NodeStringBufferFree(NodeStringBuffer* buffer);
 void NodeStringBufferAdd(NodeStringBuffer* buffer, const char* text);
-void NodeStringBufferAddChar(NodeStringBuffer* buffer, char byte);
+void NodeStringBufferAddChar(NodeStringBuffer* buffer, char c);
 }
 
 #endif

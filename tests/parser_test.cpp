@@ -14,22 +14,24 @@ namespace {
 using namespace talmo_test;
 using tessplug::Value;
 
+// An expected item; names and character values are given as the bytes of the
+// header and compared as the plug-in reads them.
 struct Item {
-  std::string name;
+  Text name;
   Value value;
 };
 
-Item Ch(std::string name, std::string_view text) {
-  return {std::move(name), Value::ofCharacter(text)};
+Item Ch(std::string_view name, std::string_view text) {
+  return {readText(name), Value::ofText(readText(text))};
 }
-Item Int(std::string name, long long v) {
-  return {std::move(name), Value::ofInteger(v)};
+Item Int(std::string_view name, long long v) {
+  return {readText(name), Value::ofInteger(v)};
 }
-Item Date(std::string name, int y, int m, int d) {
-  return {std::move(name), Value::ofDate(y, m, d)};
+Item Date(std::string_view name, int y, int m, int d) {
+  return {readText(name), Value::ofDate(y, m, d)};
 }
-Item Time(std::string name, int h, int m, float s) {
-  return {std::move(name), Value::ofTime(h, m, s)};
+Item Time(std::string_view name, int h, int m, float s) {
+  return {readText(name), Value::ofTime(h, m, s)};
 }
 
 struct ParseCase {
@@ -66,7 +68,7 @@ TEST_P(ParseHeader, MakesTheTreeAndOffset) {
   for (size_t i = 0; i < c.items.size(); ++i) {
     const tessplug::Tree& child = root.children[i];
     SCOPED_TRACE("item " + std::to_string(i));
-    EXPECT_EQ(U(child.name), c.items[i].name);
+    EXPECT_EQ(child.name, c.items[i].name) << U(child.name);
     EXPECT_EQ(child.type, elementTypeNameValue);
     EXPECT_EQ(child.value, c.items[i].value) << describe(child.value);
     EXPECT_TRUE(child.completePrevious && child.completeNext);
@@ -117,6 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
                   true,
                   {Ch("NOM\xc3\x89", "caf\xc3\xa9")}},
         ParseCase{"nbsp_is_not_white_space", "\xc2\xa0X(1);", 0, 7, true, {Ch("\xc2\xa0X", "1")}},
+        ParseCase{"byte_a0_starts_a_name", "\xa0X(\xff);", 0, 6, true, {Ch("\xa0X", "\xff")}},
+        ParseCase{
+            "zero_byte_ends_the_text", std::string("A\0B(1\0x);", 9), 0, 9, true, {Ch("A", "1")}},
         ParseCase{"start_offset", "xxDATATYPE(X12);yy", 2, 16, true, {Ch("DATATYPE", "X12")}},
         ParseCase{
             "many_items",
@@ -223,40 +228,33 @@ TEST(ParseHeader, LongValueIsReadWhole) {
   EXPECT_EQ(root.children[0].value, Value::ofCharacter(value));
 }
 
-// Bytes that are not UTF-8 reach the tree as U+FFFD, the host's answer for
-// text it cannot decode; the parse goes on.
-TEST(ParseHeader, InvalidUtf8BecomesReplacementCharacters) {
-  GuardedBytes bytes("\xa0X(\xff);");
-  tessplug::Parser parser(talmoClass(), bytes.data(), bytes.size());
-  ASSERT_TRUE(parser.createContext());
-  EXPECT_EQ(parser.parseBuffer(0), 6);
-  auto root = tessplug::snapshot(parser.root());
-  ASSERT_EQ(root.children.size(), 1u);
-  EXPECT_EQ(root.children[0].name, T("\ufffdX"));
-  EXPECT_EQ(root.children[0].value, Value::ofText(T("\ufffd")));
-}
-
-// The host calls for one item, in order.
+// The host calls for one item, in order. The Unix build reads name and
+// value text through the host's converter, and integer text back through it;
+// the Windows build converts with the C run-time.
 TEST(ParseHeader, HostCallsForOneItemComeInOrder) {
   auto parser = parserOver("CONTROLNUM(1);");
   tessplug::startCallLog();
   parser->parseBuffer(0);
   std::vector<std::string> calls;
   for (const auto& call : tessplug::stopCallLog()) calls.push_back(tessplug::describe(call));
-  EXPECT_EQ(calls, (std::vector<std::string>{
-                       "cpiBufferPointer", "cpiBufferSize", "cpiBufferByte 0", "cpiRootElement",
-                       // the name, up to its "("
-                       "cpiBufferByte 1", "cpiBufferByte 2", "cpiBufferByte 3", "cpiBufferByte 4",
-                       "cpiBufferByte 5", "cpiBufferByte 6", "cpiBufferByte 7", "cpiBufferByte 8",
-                       "cpiBufferByte 9", "cpiBufferByte 10", "cciMbsToUcs", "cpiCreateElement",
-                       "cpiSetElementType 50331648", "cpiSetElementName \"CONTROLNUM\"",
-                       "cpiAddAsLastChild", "cpiSetElementCompletePrevious 1",
-                       "cpiSetElementCompleteNext 1",
-                       // the value, up to its ")"
-                       "cpiBufferByte 11", "cpiBufferByte 12", "cciMbsToUcs", "cciUcsToMbs",
-                       "cpiSetElementIntegerValue 1", "cpiBufferByte 13",
-                       // the ";"
-                       "cpiSetElementCompletePrevious 1", "cpiSetElementCompleteNext 1"}));
+  std::vector<std::string> expected = {
+      "cpiBufferPointer", "cpiBufferSize", "cpiBufferByte 0", "cpiRootElement",
+      // the name, up to its "("
+      "cpiBufferByte 1", "cpiBufferByte 2", "cpiBufferByte 3", "cpiBufferByte 4", "cpiBufferByte 5",
+      "cpiBufferByte 6", "cpiBufferByte 7", "cpiBufferByte 8", "cpiBufferByte 9",
+      "cpiBufferByte 10"};
+  if (!kWindowsBuild) expected.push_back("cciMbsToUcs");
+  expected.insert(expected.end(), {"cpiCreateElement", "cpiSetElementType 50331648",
+                                   "cpiSetElementName \"CONTROLNUM\"", "cpiAddAsLastChild",
+                                   "cpiSetElementCompletePrevious 1", "cpiSetElementCompleteNext 1",
+                                   // the value, up to its ")"
+                                   "cpiBufferByte 11", "cpiBufferByte 12"});
+  if (!kWindowsBuild) expected.insert(expected.end(), {"cciMbsToUcs", "cciUcsToMbs"});
+  expected.insert(expected.end(),
+                  {"cpiSetElementIntegerValue 1", "cpiBufferByte 13",
+                   // the ";"
+                   "cpiSetElementCompletePrevious 1", "cpiSetElementCompleteNext 1"});
+  EXPECT_EQ(calls, expected);
 }
 
 // ---- The on-demand callbacks ----

@@ -285,9 +285,12 @@ std::string toUtf8(TextView text) {
 // ---- Values ----
 
 Value Value::ofBoolean(bool v) {
+  return ofBooleanWord(v ? 1 : 0);
+}
+Value Value::ofBooleanWord(int word) {
   Value value;
   value.type = valueTypeBoolean;
-  value.boolean = v;
+  value.boolean = word;
   return value;
 }
 Value Value::ofInteger(long long v) {
@@ -376,7 +379,7 @@ std::string describe(const Value& v) {
     case 0:
       return "none";
     case valueTypeBoolean:
-      return v.boolean ? "boolean TRUE" : "boolean FALSE";
+      return "boolean " + std::to_string(v.boolean);
     case valueTypeInteger:
       return "integer " + std::to_string(v.integer);
     case valueTypeFloat:
@@ -823,7 +826,7 @@ int cpiElementBooleanValue(int* rc, CciElement* e) {
   Entry call(Op::ElementBooleanValue, rc, e);
   return run<int>(call, rc, [&] {
     const Value* v = valueOf(rc, e, valueTypeBoolean);
-    return v && v->boolean ? 1 : 0;
+    return v ? v->boolean : 0;
   });
 }
 

@@ -10,7 +10,10 @@ namespace talmo_test {
 const tessplug::Plugin& plugin() {
   static const tessplug::Plugin loaded = [] {
     std::string error;
-    auto p = tessplug::loadPlugin(TALMO_PLUGIN_PATH, error);
+    // Windows finds a DLL beside the test program by its name.
+    const std::string path =
+        kWindowsBuild ? TALMO_PLUGIN_PATH : std::string(TALMO_BIN_DIR) + "/" + TALMO_PLUGIN_PATH;
+    auto p = tessplug::loadPlugin(path, error);
     if (!p) {
       std::cerr << "cannot load the plug-in: " << error << "\n";
       std::abort();
@@ -47,6 +50,14 @@ Text T(std::string_view utf8) {
 }
 std::string U(const Text& text) {
   return tessplug::toUtf8(text);
+}
+
+Text readText(std::string_view bytes) {
+  bytes = bytes.substr(0, bytes.find('\0'));
+  if (!kWindowsBuild) return T(bytes);
+  Text units;
+  for (char c : bytes) units.push_back(static_cast<unsigned char>(c));
+  return units;
 }
 
 std::unique_ptr<tessplug::Parser> parserOver(std::string_view bytes) {

@@ -28,6 +28,17 @@ F* pluginFunction(const char* name) {
   return reinterpret_cast<F*>(pluginSymbol(name));
 }
 
+#if defined(_WIN32)
+inline constexpr bool kWindowsBuild = true;
+#else
+inline constexpr bool kWindowsBuild = false;
+#endif
+
+// Bytes of the bit stream as the plug-in reads them into text, up to the
+// first zero byte: as UTF-8 in the Unix build (U+FFFD for what is not
+// UTF-8), one unit of the same value per byte in the Windows build.
+Text readText(std::string_view bytes);
+
 // Names the cases of a TEST_P table by their name field.
 struct CaseName {
   template <class P>

@@ -130,7 +130,7 @@ Element* fromHandle(CciElement* element);
 // A value of any type the host holds; type 0 is none.
 struct Value {
   int type = 0;
-  bool boolean = false;
+  int boolean = 0;  // the word the host hands back
   long long integer = 0;
   double real = 0;
   Text text;  // character and decimal values
@@ -140,6 +140,7 @@ struct Value {
 
   static Value none() { return {}; }
   static Value ofBoolean(bool v);
+  static Value ofBooleanWord(int word);  // any word, for hosts that answer more than 0 or 1
   static Value ofInteger(long long v);
   static Value ofReal(double v);
   static Value ofDecimal(std::string_view text);
