@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the plain suite, the whole suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows DLL's
-# suites under wine.
+# Builds and runs every test:
+#   default   the suites, the CLI end to end and the fuzz corpus replayed
+#   asan      all of it again under AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan      the threaded tests under ThreadSanitizer
+#   valgrind  the plug-in suite under valgrind memcheck
+#   fuzz      each libFuzzer target for a bounded time (clang)
+#   windows   TALMOParser.dll and its suites under wine
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh g++-mingw-w64-x86-64-posix wine wine64
-cmake --workflow --preset default
-cmake --workflow --preset asan
-cmake --workflow --preset windows
+for preset in default asan tsan valgrind fuzz windows; do
+  echo "=== $preset"
+  cmake --workflow --preset "$preset"
+done

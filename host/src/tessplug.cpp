@@ -83,7 +83,13 @@ class Entry {
 // before the body, failure and a zero result if it throws.
 template <class R, class F>
 R run(Entry& entry, int* rc, F&& body) {
-  if (entry.fails()) return R{};
+  if (entry.fails()) {
+    if constexpr (std::is_void_v<R>) {
+      return;
+    } else {
+      return R{};
+    }
+  }
   setRc(rc, rcSuccess);
   try {
     if constexpr (std::is_void_v<R>) {

@@ -16,19 +16,21 @@ int failing = 0;
 int calls = 0;
 long live = 0;
 std::vector<size_t> asked;
+std::string kind;
 
 TalmoHeap& pluginHeap() {
   return *pluginFunction<TalmoHeap>("talmoHeap");
 }
 
-bool next(size_t size) {
+bool next(size_t size, char k) {
   std::lock_guard<std::mutex> lock(spyMutex);
   asked.push_back(size);
+  kind.push_back(k);
   return ++calls != failing;
 }
 
 void* spyAllocate(size_t size) {
-  if (!next(size)) return nullptr;
+  if (!next(size, 'a')) return nullptr;
   void* block = saved.allocate(size);
   std::lock_guard<std::mutex> lock(spyMutex);
   if (block) ++live;
@@ -36,7 +38,7 @@ void* spyAllocate(size_t size) {
 }
 
 void* spyReallocate(void* block, size_t size) {
-  if (!next(size)) return nullptr;
+  if (!next(size, 'r')) return nullptr;
   void* moved = saved.reallocate(block, size);
   std::lock_guard<std::mutex> lock(spyMutex);
   if (moved && !block) ++live;
@@ -60,6 +62,7 @@ HeapSpy::HeapSpy() {
   calls = 0;
   live = 0;
   asked.clear();
+  kind.clear();
   pluginHeap() = TalmoHeap{spyAllocate, spyReallocate, spyRelease};
 }
 
@@ -82,6 +85,11 @@ int HeapSpy::count() const {
 std::vector<size_t> HeapSpy::sizes() const {
   std::lock_guard<std::mutex> lock(spyMutex);
   return asked;
+}
+
+std::string HeapSpy::kinds() const {
+  std::lock_guard<std::mutex> lock(spyMutex);
+  return kind;
 }
 
 long HeapSpy::outstanding() const {

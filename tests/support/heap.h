@@ -5,6 +5,7 @@
 #define TALMO_TESTS_HEAP_H
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 namespace talmo_test {
@@ -22,6 +23,8 @@ class HeapSpy {
   int count() const;
   // Bytes asked for by each allocation so far, in order.
   std::vector<size_t> sizes() const;
+  // For each allocation so far: 'a' for allocate, 'r' for reallocate.
+  std::string kinds() const;
   // Blocks given out and not yet given back.
   long outstanding() const;
 };
