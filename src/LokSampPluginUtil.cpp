@@ -60,9 +60,11 @@ CciChar* CciString(const char* text) {
   return target;
 }
 
-CciChar* CciNString(const unsigned char* bytes, unsigned count) {
+CciChar* CciNStringInto(const unsigned char* bytes, unsigned count, CciChar* area,
+                        unsigned areaUnits) {
   if (count >= INT_MAX) return nullptr;
-  CciChar* target = static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
+  CciChar* target =
+      count < areaUnits ? area : static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
   if (!target) return nullptr;
   memset(target, 0, (count + 1u) * sizeof(CciChar));
   if (count == 0) return target;
@@ -72,7 +74,7 @@ CciChar* CciNString(const unsigned char* bytes, unsigned count) {
   char small[256];
   char* source = count < sizeof small ? small : static_cast<char*>(talmoAlloc(count + 1u));
   if (!source) {
-    talmoFree(target);
+    if (target != area) talmoFree(target);
     return nullptr;
   }
   memcpy(source, bytes, count);
@@ -84,16 +86,24 @@ CciChar* CciNString(const unsigned char* bytes, unsigned count) {
   return target;
 }
 
-char* mbString(const CciChar* s) {
+CciChar* CciNString(const unsigned char* bytes, unsigned count) {
+  return CciNStringInto(bytes, count, nullptr, 0);
+}
+
+char* mbStringInto(const CciChar* s, char* area, size_t areaBytes) {
   size_t n = CciCharLen(s);
   if (n >= INT_MAX / 9) return nullptr;
   size_t size = 9 * (n + 1);
-  char* target = static_cast<char*>(talmoAlloc(size));
+  char* target = size <= areaBytes ? area : static_cast<char*>(talmoAlloc(size));
   if (!target) return nullptr;
   target[0] = 0;
   int rc = 0;
   cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
   target[size - 1] = 0;
   return target;
+}
+
+char* mbString(const CciChar* s) {
+  return mbStringInto(s, nullptr, 0);
 }
 }

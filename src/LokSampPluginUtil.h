@@ -6,6 +6,8 @@
 #ifndef TALMO_LOKSAMPPLUGINUTIL_H
 #define TALMO_LOKSAMPPLUGINUTIL_H
 
+#include <stddef.h>
+
 #include "plugin/tessplug.h"
 
 extern "C" {
@@ -24,6 +26,14 @@ CciChar* CciString(const char* text);
 CciChar* CciNString(const unsigned char* bytes, unsigned count);
 /* 16-bit string to a new byte string; null when no memory. */
 char* mbString(const CciChar* s);
+
+/* The same two conversions into the caller's area when the result fits in
+   it (areaUnits units, areaBytes bytes), into a new block otherwise: the
+   caller frees the result only when it is not its area. The host sees the
+   same calls either way. */
+CciChar* CciNStringInto(const unsigned char* bytes, unsigned count, CciChar* area,
+                        unsigned areaUnits);
+char* mbStringInto(const CciChar* s, char* area, size_t areaBytes);
 }
 
 #endif

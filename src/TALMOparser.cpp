@@ -35,24 +35,41 @@ namespace {
 
 const CciChar kBlank = 0x20;
 
-/* Length of a zero-terminated byte text as the int the host's converters
-   count in, or -1 when it does not fit. */
-int countForHost(size_t n) {
-  return n < INT_MAX ? static_cast<int>(n) : -1;
-}
-
 }  // namespace
 
 /* ------------------------------------------------------------------------ */
 /* Text conversions between byte strings and 16-bit strings                 */
 /* ------------------------------------------------------------------------ */
 
+namespace {
+
+/* A 16-bit string as UTF-8, in the caller's area when it fits there (a
+   block of areaBytes), else in a new block; the caller frees the result
+   only when it is not its area. The host sees the same conversion either
+   way. A unit takes up to three bytes in UTF-8 (a surrogate pair four for
+   two units), so the target has room for three bytes a unit and text from
+   U+0080 up is written whole. Null when no memory. */
+char* utf8Into(const CciChar* s, char* area, size_t areaBytes) {
+  size_t n = platTextLen(s);
+  if (n >= INT_MAX / 3) return nullptr;
+  size_t size = 3 * n + 1;
+  char* target = size <= areaBytes ? area : static_cast<char*>(talmoAlloc(size));
+  if (!target) return nullptr;
+  target[0] = 0;
+  int rc = 0;
+  cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
+  target[size - 1] = 0;
+  return target;
+}
+
+}  // namespace
+
 extern "C" {
 
 /* A byte string (UTF-8) as a new 16-bit string; null when no memory. */
 CciChar* ASCIIToUnicode(const char* text) {
   size_t n = strlen(text);
-  if (countForHost(n + 1) < 0) return nullptr;
+  if (n + 1 >= INT_MAX) return nullptr;
   CciChar* target = static_cast<CciChar*>(talmoAlloc((n + 1) * sizeof(CciChar)));
   if (!target) return nullptr;
   target[0] = 0;
@@ -62,21 +79,9 @@ CciChar* ASCIIToUnicode(const char* text) {
   return target;
 }
 
-/* A 16-bit string as a new UTF-8 byte string; null when no memory. A unit
-   takes up to three bytes in UTF-8 (a surrogate pair four for two units), so
-   the target has room for three bytes a unit and text from U+0080 up is
-   written whole. */
+/* A 16-bit string as a new UTF-8 byte string; null when no memory. */
 char* UnicodeToASCII(const CciChar* s) {
-  size_t n = platTextLen(s);
-  if (n >= INT_MAX / 3) return nullptr;
-  size_t size = 3 * n + 1;
-  char* target = static_cast<char*>(talmoAlloc(size));
-  if (!target) return nullptr;
-  target[0] = 0;
-  int rc = 0;
-  cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
-  target[size - 1] = 0;
-  return target;
+  return utf8Into(s, nullptr, 0);
 }
 }
 
@@ -314,9 +319,15 @@ void skipWhiteSpace(ParserContext* ctx, CciParser* parser) {
   while (!atEnd(ctx) && platIsSpace(ctx->currentChar)) advance(ctx, parser);
 }
 
-/* The bytes from start to the cursor as a new 16-bit string. */
-CciChar* textFrom(const ParserContext* ctx, int start) {
-  return platTextFromRun(ctx->bufferStart + start, static_cast<unsigned>(ctx->offset - start));
+/* Names and values up to this many units are made on the stack; longer
+   ones on the heap. */
+const unsigned kRunUnits = 256;
+
+/* The bytes from start to the cursor as a 16-bit string, in area when it
+   fits; released with platFreeText. */
+CciChar* textFrom(const ParserContext* ctx, int start, CciChar* area) {
+  return platTextFromRun(ctx->bufferStart + start, static_cast<unsigned>(ctx->offset - start), area,
+                         kRunUnits);
 }
 
 /* Reads one item under parent, or the ";" that ends the header. Returns the
@@ -341,7 +352,8 @@ CciElement* parseNextItem(CciParser* parser, ParserContext* ctx, CciElement* par
   int nameStart = ctx->offset;
   goToNameEnd(ctx, parser);
   if (atEnd(ctx)) return nullptr;
-  CciChar* name = textFrom(ctx, nameStart);
+  CciChar nameArea[kRunUnits];
+  CciChar* name = textFrom(ctx, nameStart, nameArea);
   if (!name) return nullptr;
 
   CciElement* element = cpiCreateElement(&rc, parser);
@@ -349,7 +361,7 @@ CciElement* parseNextItem(CciParser* parser, ParserContext* ctx, CciElement* par
   cpiSetElementName(&rc, element, name);
   int valueType = WhatType(name);
   bool isClass = platTextCmp(name, constCLASS) == 0;
-  platFreeText(name);
+  platFreeText(name, nameArea);
 
   cpiAddAsLastChild(&rc, parent, element);
   cpiSetElementCompletePrevious(&rc, element, 1);
@@ -358,12 +370,13 @@ CciElement* parseNextItem(CciParser* parser, ParserContext* ctx, CciElement* par
   advance(ctx, parser);
   int valueStart = ctx->offset;
   goToValueEnd(ctx, parser);
-  CciChar* value = textFrom(ctx, valueStart);
+  CciChar valueArea[kRunUnits];
+  CciChar* value = textFrom(ctx, valueStart, valueArea);
   if (!value) return nullptr;
   SetElementValue(element, value, valueType);
   /* The slot holds 15 units: a longer value is cut there. */
   if (isClass) copyBounded(ctx->className, kClassNameUnits, value);
-  platFreeText(value);
+  platFreeText(value, valueArea);
 
   advance(ctx, parser);
   return parent;
@@ -449,12 +462,48 @@ const int kValueUnits = 256;
    decimals. */
 const int kNumberText = 352;
 
+/* Names and values whose UTF-8 fits here are converted on the stack. */
+const size_t kTextArea = 3 * kValueUnits + 1;
+
 /* Appends a 16-bit text as UTF-8. */
 void appendText(NodeStringBuffer* out, const CciChar* text) {
-  char* bytes = UnicodeToASCII(text);
+  char area[kTextArea];
+  char* bytes = utf8Into(text, area, sizeof area);
   if (!bytes) return;
   NodeStringBufferAdd(out, bytes);
-  talmoFree(bytes);
+  if (bytes != area) talmoFree(bytes);
+}
+
+/* Decimal digits of v, at least minDigits of them, after a "-" when v is
+   negative: what "%lld" (minDigits 1) and "%.2d" (minDigits 2) print. Writes
+   at most 21 bytes and a terminator; returns the end. */
+char* formatInteger(char* out, long long v, int minDigits) {
+  if (minDigits == 2 && v >= 0 && v < 100) {  // the usual date and time part
+    out[0] = static_cast<char>('0' + v / 10);
+    out[1] = static_cast<char>('0' + v % 10);
+    out[2] = 0;
+    return out + 2;
+  }
+  unsigned long long magnitude =
+      v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+  char digits[20];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  while (n < minDigits) digits[n++] = '0';
+  if (v < 0) *out++ = '-';
+  while (n > 0) *out++ = digits[--n];
+  *out = 0;
+  return out;
+}
+
+/* "%.2d%.2d%.2d" of three numbers: YYMMDD and HHMMSS. */
+void appendPairs(NodeStringBuffer* out, long long a, long long b, long long c) {
+  char text[3 * 21 + 1];
+  formatInteger(formatInteger(formatInteger(text, a, 2), b, 2), c, 2);
+  NodeStringBufferAdd(out, text);
 }
 
 /* Fetches a character value, growing the buffer while the host reports it
@@ -502,7 +551,7 @@ int wholeSeconds(float seconds) {
 int WriteElementValue(NodeStringBuffer* out, CciElement* element) {
   int rc = 0;
   int valueType = cniElementValueType(&rc, element);
-  char number[kNumberText];
+  char number[22];
   switch (valueType) {
     case valueTypeBoolean: {
       int value = cpiElementBooleanValue(&rc, element);
@@ -512,7 +561,7 @@ int WriteElementValue(NodeStringBuffer* out, CciElement* element) {
     case valueTypeInteger: {
       long long value = cpiElementIntegerValue(&rc, element);
       if (rc != 0) break;
-      snprintf(number, sizeof number, "%lld", value);
+      formatInteger(number, value, 1);
       NodeStringBufferAdd(out, number);
       break;
     }
@@ -540,9 +589,7 @@ int WriteElementValue(NodeStringBuffer* out, CciElement* element) {
         NodeStringBufferAdd(out, "<time>");
         break;
       }
-      snprintf(number, sizeof number, "%.2d%.2d%.2d", time.hour, time.minute,
-               wholeSeconds(time.seconds));
-      NodeStringBufferAdd(out, number);
+      appendPairs(out, time.hour, time.minute, wholeSeconds(time.seconds));
       break;
     }
     case valueTypeDate: {
@@ -552,8 +599,7 @@ int WriteElementValue(NodeStringBuffer* out, CciElement* element) {
         break;
       }
       /* In 64 bits, so that no year the host holds overflows. */
-      snprintf(number, sizeof number, "%.2lld%.2d%.2d", date.year - 2000ll, date.month, date.day);
-      NodeStringBufferAdd(out, number);
+      appendPairs(out, date.year - 2000ll, date.month, date.day);
       break;
     }
     case valueTypeTimestamp:
@@ -589,11 +635,12 @@ int WriteElement(NodeStringBuffer* out, CciElement* element, const char* name) {
   return rc;
 }
 
-/* The child's name as a new UTF-8 byte string, or null when no memory. A
-   name too long for the 256 units of the first fetch is fetched again into
-   a larger buffer, so that it is written whole; a name the host does not
-   deliver at all is written empty, never with what an earlier child left. */
-char* itemName(int* rc, CciElement* child) {
+/* The child's name as UTF-8, in area when it fits (else in a new block the
+   caller frees), or null when no memory. A name too long for the 256 units
+   of the first fetch is fetched again into a larger buffer, so that it is
+   written whole; a name the host does not deliver at all is written empty,
+   never with what an earlier child left. */
+char* itemName(int* rc, CciElement* child, char* area, size_t areaBytes) {
   CciChar first[kValueUnits];
   CciChar* name = first;
   int capacity = kValueUnits;
@@ -609,7 +656,7 @@ char* itemName(int* rc, CciElement* child) {
   }
   if (*rc != 0) name[0] = 0;
   name[capacity - 1] = 0;
-  char* bytes = UnicodeToASCII(name);
+  char* bytes = utf8Into(name, area, areaBytes);
   if (name != first) talmoFree(name);
   return bytes;
 }
@@ -626,10 +673,11 @@ int cpiWriteBuffer(CciParser* parser, CciContext*) {
   CciElement* root = cpiRootElement(&rc, parser);
   NodeStringBuffer* text = NodeStringBufferAlloc();
   CciElement* child = cpiFirstChild(&rc, root);
+  char area[kTextArea];
   while (child && rc == 0) {
-    char* name = itemName(&rc, child);
+    char* name = itemName(&rc, child, area, sizeof area);
     WriteElement(text, child, name);
-    talmoFree(name);
+    if (name != area) talmoFree(name);
     child = cpiNextSibling(&rc, child);
   }
   NodeStringBufferAddChar(text, ';');

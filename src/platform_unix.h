@@ -102,29 +102,33 @@ inline CciChar platWidenByte(int hostByte) {
   return static_cast<CciChar>(hostByte & 0xFFFF);
 }
 
-/* A run of the bit stream as a new 16-bit string, read as UTF-8. */
-inline CciChar* platTextFromRun(const unsigned char* bytes, unsigned count) {
-  return CciNString(bytes, count);
+/* A run of the bit stream as a 16-bit string, read as UTF-8: in the
+   caller's area of areaUnits units when it fits, else on the heap. */
+inline CciChar* platTextFromRun(const unsigned char* bytes, unsigned count, CciChar* area,
+                                unsigned areaUnits) {
+  return CciNStringInto(bytes, count, area, areaUnits);
 }
-inline void platFreeText(CciChar* text) {
-  talmoFree(text);
+inline void platFreeText(CciChar* text, const CciChar* area) {
+  if (text != area) talmoFree(text);
 }
 
 /* Integer text: made into UTF-8 and read by strtol; 0 when that cannot be done. */
 inline long platTextToLong(const CciChar* text) {
-  char* bytes = mbString(text);
+  char area[256];
+  char* bytes = mbStringInto(text, area, sizeof area);
   if (!bytes) return 0;
   long value = strtol(bytes, nullptr, 10);
-  talmoFree(bytes);
+  if (bytes != area) talmoFree(bytes);
   return value;
 }
 
 /* A two-unit pair of a date or time value, read by atoi. */
 inline int platPairToInt(const CciChar* pair) {
-  char* bytes = mbString(pair);
+  char area[32];
+  char* bytes = mbStringInto(pair, area, sizeof area);
   if (!bytes) return 0;
   int value = atoi(bytes);
-  talmoFree(bytes);
+  if (bytes != area) talmoFree(bytes);
   return value;
 }
 

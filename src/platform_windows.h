@@ -68,20 +68,23 @@ inline CciChar platWidenByte(int hostByte) {
   return static_cast<CciChar>(static_cast<signed char>(hostByte & 0xFF));
 }
 
-/* A run of the bit stream as a new heap string, one unit per byte; a zero
-   byte ends the text. A heap string rather than a fixed area: a name or
-   value of any length is read whole. mbstowcs gets a terminated copy of the
-   run, so it never reads past it whatever the locale. */
-inline CciChar* platTextFromRun(const unsigned char* bytes, unsigned count) {
+/* A run of the bit stream as a 16-bit string, one unit per byte; a zero
+   byte ends the text. In the caller's area of areaUnits units when it fits,
+   else on the heap, so a name or value of any length is read whole.
+   mbstowcs gets a terminated copy of the run, so it never reads past it
+   whatever the locale. */
+inline CciChar* platTextFromRun(const unsigned char* bytes, unsigned count, CciChar* area,
+                                unsigned areaUnits) {
   if (count >= INT_MAX) return nullptr;
-  CciChar* text = static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
+  CciChar* text =
+      count < areaUnits ? area : static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
   if (!text) return nullptr;
   memset(text, 0, (count + 1u) * sizeof(CciChar));
   if (count == 0) return text;
   char small[256];
   char* source = count < sizeof small ? small : static_cast<char*>(talmoAlloc(count + 1u));
   if (!source) {
-    talmoFree(text);
+    if (text != area) talmoFree(text);
     return nullptr;
   }
   memcpy(source, bytes, count);
@@ -91,8 +94,8 @@ inline CciChar* platTextFromRun(const unsigned char* bytes, unsigned count) {
   if (source != small) talmoFree(source);
   return text;
 }
-inline void platFreeText(CciChar* text) {
-  talmoFree(text);
+inline void platFreeText(CciChar* text, const CciChar* area) {
+  if (text != area) talmoFree(text);
 }
 
 inline long platTextToLong(const CciChar* text) {

@@ -49,7 +49,10 @@ class Entry {
     ThreadState& state = threadState();
     int n = ++state.counts[static_cast<int>(op)];
     if (state.logging) {
-      Call call{op, target, number, {}};
+      Call call;
+      call.op = op;
+      call.target = target;
+      call.number = number;
       if (text) {
         call.text = textLength < 0 ? Text(text) : Text(text, static_cast<size_t>(textLength));
       }
@@ -67,6 +70,18 @@ class Entry {
   }
   Entry(const Entry&) = delete;
   Entry& operator=(const Entry&) = delete;
+
+  // The record of this call in the log, or null when nothing is logged.
+  Call* logged() {
+    ThreadState& state = threadState();
+    return state.logging && !state.log.empty() ? &state.log.back() : nullptr;
+  }
+  // Notes the handle a call hands back, and hands it back.
+  template <class H>
+  H* result(H* h) {
+    if (Call* c = logged()) c->result = h;
+    return h;
+  }
 
   bool fails() {
     if (!fault_ || fault_->mode != FaultMode::Fail) return false;
@@ -556,6 +571,12 @@ void Parser::detach(Element* element) {
   element->parent = element->previous = element->next = nullptr;
 }
 
+void Parser::reset() {
+  elements_.clear();
+  output_.clear();
+  clearRoot();
+}
+
 void Parser::clearRoot() {
   root_ = newElement(elementTypeName);
   root_->name = class_.name;
@@ -667,6 +688,9 @@ int cpiBufferByte(int* rc, CciParser* parser, int offset) {
 
 void cpiAppendToBuffer(int* rc, CciParser* parser, const void* bytes, int count) {
   Entry call(Op::AppendToBuffer, rc, parser, count);
+  if (Call* c = call.logged(); c && bytes && count > 0) {
+    c->bytes.assign(static_cast<const char*>(bytes), static_cast<size_t>(count));
+  }
   run<void>(call, rc, [&] {
     if (!parser || count < 0 || (count > 0 && !bytes)) return void(failed(rc));
     parserOf(parser)->append(bytes, count);
@@ -677,7 +701,7 @@ CciElement* cpiRootElement(int* rc, CciParser* parser) {
   Entry call(Op::RootElement, rc, parser);
   return run<CciElement*>(call, rc, [&]() -> CciElement* {
     if (!parser) return failed<CciElement*>(rc);
-    return handle(parserOf(parser)->root());
+    return call.result(handle(parserOf(parser)->root()));
   });
 }
 
@@ -685,7 +709,7 @@ CciElement* cpiCreateElement(int* rc, CciParser* parser) {
   Entry call(Op::CreateElement, rc, parser);
   return run<CciElement*>(call, rc, [&]() -> CciElement* {
     if (!parser) return failed<CciElement*>(rc);
-    return handle(parserOf(parser)->newElement(0));
+    return call.result(handle(parserOf(parser)->newElement(0)));
   });
 }
 
@@ -693,7 +717,7 @@ CciElement* cpiFirstChild(int* rc, CciElement* e) {
   Entry call(Op::FirstChild, rc, e);
   return run<CciElement*>(call, rc, [&]() -> CciElement* {
     if (!e) return failed<CciElement*>(rc);
-    return handle(element(e)->firstChild);
+    return call.result(handle(element(e)->firstChild));
   });
 }
 
@@ -701,7 +725,7 @@ CciElement* cpiNextSibling(int* rc, CciElement* e) {
   Entry call(Op::NextSibling, rc, e);
   return run<CciElement*>(call, rc, [&]() -> CciElement* {
     if (!e) return failed<CciElement*>(rc);
-    return handle(element(e)->next);
+    return call.result(handle(element(e)->next));
   });
 }
 
@@ -709,7 +733,7 @@ CciElement* cpiParent(int* rc, CciElement* e) {
   Entry call(Op::Parent, rc, e);
   return run<CciElement*>(call, rc, [&]() -> CciElement* {
     if (!e) return failed<CciElement*>(rc);
-    return handle(element(e)->parent);
+    return call.result(handle(element(e)->parent));
   });
 }
 
@@ -747,6 +771,7 @@ void cpiSetElementName(int* rc, CciElement* e, const CciChar* name) {
 
 void cpiAddAsLastChild(int* rc, CciElement* parent, CciElement* child) {
   Entry call(Op::AddAsLastChild, rc, parent, 0);
+  if (Call* c = call.logged()) c->other = child;
   run<void>(call, rc, [&] {
     Element* p = element(parent);
     Element* c = element(child);
@@ -814,6 +839,7 @@ void cpiSetElementCharacterValue(int* rc, CciElement* e, const CciChar* text, in
 
 void cpiSetElementTimeValue(int* rc, CciElement* e, const CciTime* value) {
   Entry call(Op::SetElementTimeValue, rc, e);
+  if (Call* c = call.logged(); c && value) c->time = *value;
   run<void>(call, rc, [&] {
     if (!e || !value) return void(failed(rc));
     element(e)->value = Value::ofTime(value->hour, value->minute, value->seconds);
@@ -822,6 +848,7 @@ void cpiSetElementTimeValue(int* rc, CciElement* e, const CciTime* value) {
 
 void cpiSetElementDateValue(int* rc, CciElement* e, const CciDate* value) {
   Entry call(Op::SetElementDateValue, rc, e);
+  if (Call* c = call.logged(); c && value) c->date = *value;
   run<void>(call, rc, [&] {
     if (!e || !value) return void(failed(rc));
     element(e)->value = Value::ofDate(value->year, value->month, value->day);
@@ -886,6 +913,7 @@ int cpiElementCharacterValue(int* rc, CciElement* e, CciChar* buffer, int capaci
 
 int cciMbsToUcs(int* rc, const char* source, CciChar* target, int count, int codePage) {
   Entry call(Op::MbsToUcs, rc, nullptr, count);
+  if (Call* c = call.logged(); c && source) c->bytes = source;
   return run<int>(call, rc, [&] {
     if (!source || count < 0 || (count > 0 && !target)) return failed(rc);
     if (codePage != codePageUtf8) return failed(rc);

@@ -86,11 +86,18 @@ void clearFaults();
 int callCount(Op op);
 
 // ---- Call log ----
+// Enough of each call to issue it again (see bench/): handles, numbers and
+// the text or records handed in, and the handle handed back.
 struct Call {
   Op op;
   const void* target = nullptr;  // the parser or element the call was about
   long long number = 0;          // offset, type, count, integer value, ...
   Text text;                     // names and character values handed in
+  const void* other = nullptr;   // the child of cpiAddAsLastChild
+  const void* result = nullptr;  // the handle an operation returned
+  std::string bytes;             // bytes handed to cciMbsToUcs or cpiAppendToBuffer
+  CciTime time{0, 0, 0.0f};      // the record handed to cpiSetElementTimeValue
+  CciDate date{0, 0, 0};         // the record handed to cpiSetElementDateValue
 };
 void startCallLog();              // this thread; clears any earlier log
 std::vector<Call> stopCallLog();  // returns and ends it
@@ -220,8 +227,12 @@ class Parser {
   // Takes an element out of its parent's children; it stays owned here.
   void detach(Element* element);
   void clearRoot();  // a fresh, empty root
+  // Drops every element and the output, and starts over with a fresh root;
+  // for running many parses on one parser.
+  void reset();
 
   const std::vector<unsigned char>& output() const { return output_; }
+  void clearOutput() { output_.clear(); }
   std::string outputText() const { return {output_.begin(), output_.end()}; }
 
   // Used by the host operations.
