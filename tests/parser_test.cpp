@@ -299,8 +299,10 @@ TEST(OnDemand, NewContextReadsNothing) {
 
 // ---- Memory ----
 
+// Texts longer than 256 units are made on the heap; short ones on the stack.
 TEST(ParseHeader, GivesBackEveryBlockItTakes) {
-  auto parser = parserOver(std::string(kExample) + "A(1) B");
+  auto parser = parserOver(std::string(kExample) + std::string(300, 'N') + "(1) RECLEN(" +
+                           std::string(300, '7') + ") B");
   HeapSpy heap;
   parser->parseBuffer(0);
   parser->parseBuffer(71);
