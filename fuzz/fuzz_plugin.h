@@ -3,8 +3,8 @@
 #ifndef TALMO_FUZZ_PLUGIN_H
 #define TALMO_FUZZ_PLUGIN_H
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -156,31 +157,41 @@ int runInfo(Context& ctx) {
   return kExitClean;
 }
 
-int runParse(Context& ctx, const std::vector<std::string>& files, bool asJson) {
+// Reads a message file through the plug-in; null, with the error said, when
+// that cannot be done.
+std::unique_ptr<talmo::Message> openMessage(const Context& ctx, const std::string& file) {
+  std::string bytes;
+  if (!readFile(file, bytes)) return nullptr;
+  auto message = talmo::readMessage(ctx.parserClass(), std::move(bytes));
+  if (!message) error(file + ": the plug-in gave no parser context");
+  return message;
+}
+
+// Runs fn(index, file, message) on each file's message, with a progress
+// line; the worst status wins (clean < warnings < errors).
+template <class F>
+int forEachMessage(Context& ctx, const std::vector<std::string>& files, F fn) {
   if (!ctx.load()) return kExitError;
   int status = kExitClean;
   Progress progress(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
     progress.at(i, files[i]);
-    std::string bytes;
-    if (!readFile(files[i], bytes)) {
-      status = kExitError;
-      continue;
-    }
-    auto message = talmo::readMessage(ctx.parserClass(), std::move(bytes));
-    if (!message) {
-      error(files[i] + ": the plug-in gave no parser context");
-      status = kExitError;
-      continue;
-    }
-    if (asJson) {
-      std::cout << messageJson(files[i], *message).dump() << "\n";
-    } else {
-      if (i > 0) std::cout << "\n";
-      printTable(files[i], *message);
-    }
+    auto message = openMessage(ctx, files[i]);
+    status = std::max(status, message ? fn(i, files[i], *message) : kExitError);
   }
   return status;
+}
+
+int runParse(Context& ctx, const std::vector<std::string>& files, bool asJson) {
+  return forEachMessage(ctx, files, [&](size_t i, const std::string& file, talmo::Message& m) {
+    if (asJson) {
+      std::cout << messageJson(file, m).dump() << "\n";
+    } else {
+      if (i > 0) std::cout << "\n";
+      printTable(file, m);
+    }
+    return kExitClean;
+  });
 }
 
 // NAME=VALUE, split at the first "=".
@@ -217,13 +228,8 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
     settings.emplace_back(name, value);
   }
   if (!ctx.load()) return kExitError;
-  std::string bytes;
-  if (!readFile(file, bytes)) return kExitError;
-  auto message = talmo::readMessage(ctx.parserClass(), std::move(bytes));
-  if (!message) {
-    error(file + ": the plug-in gave no parser context");
-    return kExitError;
-  }
+  auto message = openMessage(ctx, file);
+  if (!message) return kExitError;
   tessplug::Parser& parser = *message->parser;
   for (const std::string& name : unsets) {
     for (tessplug::Element* e : message->items()) {
@@ -276,45 +282,30 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
 }
 
 int runCheck(Context& ctx, const std::vector<std::string>& files, bool asJson) {
-  if (!ctx.load()) return kExitError;
-  int status = kExitClean;
-  Progress progress(files.size());
-  for (size_t i = 0; i < files.size(); ++i) {
-    progress.at(i, files[i]);
-    std::string bytes;
-    if (!readFile(files[i], bytes)) {
-      status = kExitError;
-      continue;
-    }
-    auto message = talmo::readMessage(ctx.parserClass(), std::move(bytes));
-    if (!message) {
-      error(files[i] + ": the plug-in gave no parser context");
-      status = kExitError;
-      continue;
-    }
-    talmo::CheckResult result = talmo::checkMessage(ctx.parserClass(), *message);
-    if (!result.warnings.empty() && status == kExitClean) status = kExitWarnings;
+  return forEachMessage(ctx, files, [&](size_t, const std::string& file, talmo::Message& m) {
+    talmo::CheckResult result = talmo::checkMessage(ctx.parserClass(), m);
     if (asJson) {
       json warnings = json::array();
-      for (const auto& w : result.warnings)
+      for (const auto& w : result.warnings) {
         warnings.push_back({{"item", w.item}, {"text", w.text}});
-      std::cout << json{{"file", files[i]},
+      }
+      std::cout << json{{"file", file},
                         {"round_trip", result.roundTrips},
                         {"written", result.written},
                         {"warnings", warnings}}
                        .dump()
                 << "\n";
-      continue;
+    } else {
+      std::cout << file << ": "
+                << (result.roundTrips ? "reads back the same" : "DIFFERS when read back") << ", "
+                << result.warnings.size()
+                << (result.warnings.size() == 1 ? " warning" : " warnings") << "\n";
+      for (const auto& w : result.warnings) {
+        std::cout << "  warning: " << (w.item.empty() ? "" : w.item + ": ") << w.text << "\n";
+      }
     }
-    std::cout << files[i] << ": "
-              << (result.roundTrips ? "reads back the same" : "DIFFERS when read back") << ", "
-              << result.warnings.size() << (result.warnings.size() == 1 ? " warning" : " warnings")
-              << "\n";
-    for (const auto& w : result.warnings) {
-      std::cout << "  warning: " << (w.item.empty() ? "" : w.item + ": ") << w.text << "\n";
-    }
-  }
-  return status;
+    return result.warnings.empty() ? kExitClean : kExitWarnings;
+  });
 }
 
 }  // namespace
