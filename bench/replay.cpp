@@ -1,3 +1,4 @@
+// Turns a call log into replay steps and issues them: see replay.h.
 #include "replay.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Message files through the plug-in: reading, writing back, typing a value
+// by the plug-in's own field table, and the findings of talmo check.
 #include "message.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// GuardedBytes on POSIX: an anonymous mapping whose last page is made
+// inaccessible with mprotect.
 #include <sys/mman.h>
 #include <unistd.h>
 

@@ -1,3 +1,5 @@
+// GuardedBytes on Windows: VirtualAlloc, with the last page made
+// inaccessible by VirtualProtect.
 #include <windows.h>
 
 #include <cstdlib>

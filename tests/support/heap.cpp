@@ -1,3 +1,6 @@
+// HeapSpy: swaps the plug-in's allocation seam (talmoHeap, found by name in
+// the loaded library) for counting functions that can fail on demand, and
+// puts the C heap back when it goes.
 #include "heap.h"
 
 #include <cstdlib>

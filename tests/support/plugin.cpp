@@ -1,3 +1,5 @@
+// Loads the plug-in under test once per process and runs its entry point
+// whenever the class is missing (tests may reset the registry).
 #include "plugin.h"
 
 #include <gtest/gtest.h>
