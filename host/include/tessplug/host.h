@@ -145,7 +145,6 @@ struct Value {
   CciDate date{0, 0, 0};
   std::vector<unsigned char> binary;
 
-  static Value none() { return {}; }
   static Value ofBoolean(bool v);
   static Value ofBooleanWord(int word);  // any word, for hosts that answer more than 0 or 1
   static Value ofInteger(long long v);
