@@ -12,6 +12,7 @@
 #include <string.h>
 
 #include "talmo_heap.h"
+#include "text_blocks.h"
 
 extern "C" {
 
@@ -62,45 +63,22 @@ CciChar* CciString(const char* text) {
 
 CciChar* CciNStringInto(const unsigned char* bytes, unsigned count, CciChar* area,
                         unsigned areaUnits) {
-  if (count >= INT_MAX) return nullptr;
-  CciChar* target =
-      count < areaUnits ? area : static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
-  if (!target) return nullptr;
-  memset(target, 0, (count + 1u) * sizeof(CciChar));
-  if (count == 0) return target;
-  /* The converter reads its source up to a zero byte, and a run of the bit
-     stream has none after it: it goes over as a terminated copy, so that the
-     converter reads neither past the stream nor into the bytes after the run. */
-  char small[256];
-  char* source = count < sizeof small ? small : static_cast<char*>(talmoAlloc(count + 1u));
-  if (!source) {
-    if (target != area) talmoFree(target);
-    return nullptr;
-  }
-  memcpy(source, bytes, count);
-  source[count] = 0;
-  int rc = 0;
-  cciMbsToUcs(&rc, source, target, static_cast<int>(count), codePageUtf8);
-  target[count] = 0;
-  if (source != small) talmoFree(source);
-  return target;
+  return textFromRun(bytes, count, area, areaUnits,
+                     [](const char* source, CciChar* target, unsigned n) {
+                       int rc = 0;
+                       cciMbsToUcs(&rc, source, target, static_cast<int>(n), codePageUtf8);
+                     });
 }
 
 CciChar* CciNString(const unsigned char* bytes, unsigned count) {
   return CciNStringInto(bytes, count, nullptr, 0);
 }
 
+/* Nine bytes for each unit and nine for the terminator. */
 char* mbStringInto(const CciChar* s, char* area, size_t areaBytes) {
   size_t n = CciCharLen(s);
   if (n >= INT_MAX / 9) return nullptr;
-  size_t size = 9 * (n + 1);
-  char* target = size <= areaBytes ? area : static_cast<char*>(talmoAlloc(size));
-  if (!target) return nullptr;
-  target[0] = 0;
-  int rc = 0;
-  cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
-  target[size - 1] = 0;
-  return target;
+  return bytesFromText(s, 9 * (n + 1), area, areaBytes);
 }
 
 char* mbString(const CciChar* s) {

@@ -30,6 +30,7 @@
 #include "platform.h"
 #include "plugin/tessplug.h"
 #include "talmo_heap.h"
+#include "text_blocks.h"
 
 namespace {
 
@@ -52,14 +53,7 @@ namespace {
 char* utf8Into(const CciChar* s, char* area, size_t areaBytes) {
   size_t n = platTextLen(s);
   if (n >= INT_MAX / 3) return nullptr;
-  size_t size = 3 * n + 1;
-  char* target = size <= areaBytes ? area : static_cast<char*>(talmoAlloc(size));
-  if (!target) return nullptr;
-  target[0] = 0;
-  int rc = 0;
-  cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
-  target[size - 1] = 0;
-  return target;
+  return bytesFromText(s, 3 * n + 1, area, areaBytes);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "plugin/tessplug.h"
 #include "talmo_heap.h"
+#include "text_blocks.h"
 
 /* The one symbol the DLL exports. */
 #define TALMO_ENTRY_POINT extern "C" __declspec(dllexport)
@@ -72,27 +73,13 @@ inline CciChar platWidenByte(int hostByte) {
    byte ends the text. In the caller's area of areaUnits units when it fits,
    else on the heap, so a name or value of any length is read whole.
    mbstowcs gets a terminated copy of the run, so it never reads past it
-   whatever the locale. */
+   whatever the locale; a sequence it cannot convert leaves the text empty. */
 inline CciChar* platTextFromRun(const unsigned char* bytes, unsigned count, CciChar* area,
                                 unsigned areaUnits) {
-  if (count >= INT_MAX) return nullptr;
-  CciChar* text =
-      count < areaUnits ? area : static_cast<CciChar*>(talmoAlloc((count + 1u) * sizeof(CciChar)));
-  if (!text) return nullptr;
-  memset(text, 0, (count + 1u) * sizeof(CciChar));
-  if (count == 0) return text;
-  char small[256];
-  char* source = count < sizeof small ? small : static_cast<char*>(talmoAlloc(count + 1u));
-  if (!source) {
-    if (text != area) talmoFree(text);
-    return nullptr;
-  }
-  memcpy(source, bytes, count);
-  source[count] = 0;
-  if (mbstowcs(text, source, count) == static_cast<size_t>(-1)) text[0] = 0;
-  text[count] = 0;
-  if (source != small) talmoFree(source);
-  return text;
+  return textFromRun(bytes, count, area, areaUnits,
+                     [](const char* source, CciChar* target, unsigned n) {
+                       if (mbstowcs(target, source, n) == static_cast<size_t>(-1)) target[0] = 0;
+                     });
 }
 inline void platFreeText(CciChar* text, const CciChar* area) {
   if (text != area) talmoFree(text);
