@@ -50,15 +50,7 @@ int CciCharCmp(const CciChar* a, const CciChar* b) {
 }
 
 CciChar* CciString(const char* text) {
-  size_t n = strlen(text) + 1;
-  if (n > INT_MAX) return nullptr;
-  CciChar* target = static_cast<CciChar*>(talmoAlloc(n * sizeof(CciChar)));
-  if (!target) return nullptr;
-  target[0] = 0;
-  int rc = 0;
-  cciMbsToUcs(&rc, text, target, static_cast<int>(n), codePageUtf8);
-  target[n - 1] = 0;
-  return target;
+  return unitsFromText(text);
 }
 
 CciChar* CciNStringInto(const unsigned char* bytes, unsigned count, CciChar* area,

@@ -62,15 +62,7 @@ extern "C" {
 
 /* A byte string (UTF-8) as a new 16-bit string; null when no memory. */
 CciChar* ASCIIToUnicode(const char* text) {
-  size_t n = strlen(text);
-  if (n + 1 >= INT_MAX) return nullptr;
-  CciChar* target = static_cast<CciChar*>(talmoAlloc((n + 1) * sizeof(CciChar)));
-  if (!target) return nullptr;
-  target[0] = 0;
-  int rc = 0;
-  cciMbsToUcs(&rc, text, target, static_cast<int>(n + 1), codePageUtf8);
-  target[n] = 0;
-  return target;
+  return unitsFromText(text);
 }
 
 /* A 16-bit string as a new UTF-8 byte string; null when no memory. */

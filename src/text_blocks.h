@@ -28,6 +28,22 @@ inline char* bytesFromText(const CciChar* s, size_t size, char* area, size_t are
   return target;
 }
 
+/* A zero-terminated byte text (UTF-8) as a new 16-bit text of as many units
+   as it has bytes and a terminator, converted by the host with code page
+   1208; the count the converter is given covers the terminator. Null when
+   no memory. */
+inline CciChar* unitsFromText(const char* text) {
+  size_t n = strlen(text);
+  if (n >= INT_MAX) return nullptr;
+  CciChar* target = static_cast<CciChar*>(talmoAlloc((n + 1) * sizeof(CciChar)));
+  if (!target) return nullptr;
+  target[0] = 0;
+  int rc = 0;
+  cciMbsToUcs(&rc, text, target, static_cast<int>(n + 1), codePageUtf8);
+  target[n] = 0;
+  return target;
+}
+
 /* A run of count bytes of the bit stream as a 16-bit text of at most count
    units, zero-filled and ended at unit count, by convert(source, target,
    count). The converter reads its source up to a zero byte, and a run of the

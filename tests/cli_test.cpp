@@ -221,6 +221,18 @@ TEST_F(Cli, ErrorsNameTheFileAndExitTwo) {
   EXPECT_NE(directory.err.find("is a directory"), std::string::npos) << directory.err;
 }
 
+// A message larger than the host's int byte count is refused before it is
+// read (the file is sparse: nothing is written to disk).
+TEST_F(Cli, TooLargeFileIsRefused) {
+  fs::path big = dir_ / "big.msg";
+  { std::ofstream(big, std::ios::binary) << "A(1);"; }
+  fs::resize_file(big, 3ull << 30);
+  Outcome r = talmo("parse '" + big.string() + "'");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("big.msg: too large (3221225472 bytes)"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, "");
+}
+
 TEST_F(Cli, PluginProblemsAreClear) {
   fs::path notPlugin = file("empty.lil", "");
   Outcome r1 = talmo("--plugin '" + (dir_ / "none.lil").string() + "' parse -", "A(1);");

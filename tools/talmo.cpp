@@ -10,6 +10,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -40,19 +42,31 @@ std::string defaultPluginPath(const char* argv0) {
   return (self.parent_path() / "TALMOparser.lil").string();
 }
 
+// The host counts a bit stream's bytes in an int.
+const std::uintmax_t kLargestMessage = INT_MAX;
+
+bool tooLarge(const std::string& path, std::uintmax_t size) {
+  if (size <= kLargestMessage) return false;
+  error(path + ": too large (" + std::to_string(size) +
+        " bytes); a message holds at most 2147483647 bytes");
+  return true;
+}
+
 // The whole file, or standard input for "-".
 bool readFile(const std::string& path, std::string& bytes) {
   if (path == "-") {
     std::ostringstream all;
     all << std::cin.rdbuf();
     bytes = all.str();
-    return true;
+    return !tooLarge(path, bytes.size());
   }
   std::error_code ec;
   if (fs::is_directory(path, ec)) {
     error(path + ": is a directory");
     return false;
   }
+  // Refused before anything is read.
+  if (std::uintmax_t size = fs::file_size(path, ec); !ec && tooLarge(path, size)) return false;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error(path + ": cannot open: " + std::strerror(errno));
