@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
-          libbenchmark-dev libicu-dev pkg-config valgrind libcli11-dev nlohmann-json3-dev)
+          libbenchmark-dev libicu-dev pkg-config valgrind libcli11-dev nlohmann-json3-dev
+          help2man gzip)
 packages+=("$@")
 
 missing=()

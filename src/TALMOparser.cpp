@@ -30,6 +30,7 @@
 #include "platform.h"
 #include "plugin/tessplug.h"
 #include "talmo_heap.h"
+#include "talmo_version.h"
 #include "text_blocks.h"
 
 namespace {
@@ -89,6 +90,10 @@ void cpiSetNextParserClassName(CciParser* parser, CciContext* context, const Cci
                                int flag);
 CciParserTypeResult cpiParserType(CciParser* parser, CciContext* context);
 }
+
+/* The version in the file itself, where `strings`, `what` and talmo info
+   find it; nothing in the plug-in reads it. */
+__attribute__((used)) static const char versionMarker[] = "@(#)TALMOparser " TALMO_VERSION;
 
 /* The table handed to the host with the class; the host keeps its address
    and calls through it for the life of the library. */

@@ -1,20 +1,21 @@
 // talmo, run as a user runs it: on the shipped samples and on temporary
 // files, checking what it prints, what it writes and how it exits.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "plugin.h"
+#include "run_program.h"
+#include "talmo_version.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using talmo_test::CaseName;
+using Args = std::vector<std::string>;
 
 struct Outcome {
   int status = -1;
@@ -37,7 +38,7 @@ class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() /
-           ("talmo-cli-" + std::to_string(::getpid()) + "-" +
+           ("talmo-cli-" + std::to_string(std::random_device()()) + "-" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::create_directories(dir_);
   }
@@ -52,16 +53,12 @@ class Cli : public ::testing::Test {
     return std::string(TALMO_SAMPLES_DIR) + "/" + name;
   }
 
-  // Runs talmo with the arguments (a shell fragment), standard input from
-  // stdinText.
-  Outcome talmo(const std::string& args, const std::string& stdinText = "") {
+  // Runs talmo with the arguments, standard input from stdinText.
+  Outcome talmo(const Args& args, const std::string& stdinText = "") {
     fs::path in = dir_ / "stdin", out = dir_ / "stdout", err = dir_ / "stderr";
     spit(in, stdinText);
-    std::string command = std::string("'") + TALMO_CLI_PATH + "' " + args + " <'" + in.string() +
-                          "' >'" + out.string() + "' 2>'" + err.string() + "'";
-    int raw = std::system(command.c_str());
     Outcome r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    r.status = talmo_test::runProgram(TALMO_CLI_PATH, args, in, out, err);
     r.out = slurp(out);
     r.err = slurp(err);
     return r;
@@ -82,13 +79,13 @@ const char kExampleTable[] =
     "  body: 451 bytes\n";
 
 TEST_F(Cli, ParseShowsTheTreeAsATable) {
-  Outcome r = talmo("parse " + sample("x12-overview.msg"));
+  Outcome r = talmo({"parse", sample("x12-overview.msg")});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, sample("x12-overview.msg") + "\n" + kExampleTable);
 }
 
 TEST_F(Cli, ParseJsonIsOneObjectPerMessage) {
-  Outcome r = talmo("parse --json " + sample("x12-overview.msg") + " -", "CLASS(A);rest");
+  Outcome r = talmo({"parse", "--json", sample("x12-overview.msg"), "-"}, "CLASS(A);rest");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\"body_bytes\":451,\"closed\":true,\"file\":\"" + sample("x12-overview.msg") +
@@ -105,14 +102,14 @@ TEST_F(Cli, ParseJsonIsOneObjectPerMessage) {
 }
 
 TEST_F(Cli, ParseReportsAnUnclosedHeader) {
-  Outcome r = talmo("parse " + sample("malformed-truncated-value.msg"));
+  Outcome r = talmo({"parse", sample("malformed-truncated-value.msg")});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("header: 41 bytes, not closed by \";\""), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, WriteRewritesTheHeaderAndKeepsTheBody) {
   fs::path out = dir_ / "out.msg";
-  Outcome r = talmo("write " + sample("x12-overview.msg") + " -o '" + out.string() + "'");
+  Outcome r = talmo({"write", sample("x12-overview.msg"), "-o", out.string()});
   EXPECT_EQ(r.status, 0) << r.err;
   std::string original = slurp(sample("x12-overview.msg"));
   EXPECT_EQ(slurp(out), "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(123) DATE(020315) TIME(101530) ;" +
@@ -121,15 +118,15 @@ TEST_F(Cli, WriteRewritesTheHeaderAndKeepsTheBody) {
 
 TEST_F(Cli, WriteSetsTypedValuesAndUnsetsItems) {
   fs::path in = file("in.msg", "CLASS(A) RECLEN(80) DATE(020315);BODY");
-  Outcome r = talmo("write '" + in.string() +
-                    "' -o - --set RECLEN=0042 --set CLASS=NEXT --set 'SENDER= ACME ' --unset DATE");
+  Outcome r = talmo({"write", in.string(), "-o", "-", "--set", "RECLEN=0042", "--set", "CLASS=NEXT",
+                     "--set", "SENDER= ACME ", "--unset", "DATE"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "CLASS(NEXT) RECLEN(42) SENDER( ACME ) ;BODY");
 }
 
 TEST_F(Cli, WriteRefusesToOverwriteItsInput) {
   fs::path in = file("in.msg", "A(1);");
-  Outcome r = talmo("write '" + in.string() + "' -o '" + in.string() + "'");
+  Outcome r = talmo({"write", in.string(), "-o", in.string()});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("is the input file"), std::string::npos) << r.err;
   EXPECT_EQ(slurp(in), "A(1);");
@@ -137,7 +134,7 @@ TEST_F(Cli, WriteRefusesToOverwriteItsInput) {
 
 TEST_F(Cli, WriteRefusesAnItemThatWouldNotReadBack) {
   fs::path in = file("in.msg", "A(1);");
-  Outcome r = talmo("write '" + in.string() + "' -o - --set 'A=x)y'");
+  Outcome r = talmo({"write", in.string(), "-o", "-", "--set", "A=x)y"});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("would not read back as one item: the value holds \")\""), std::string::npos)
       << r.err;
@@ -157,7 +154,7 @@ void PrintTo(const CheckCase& c, std::ostream* os) {
 class CliCheck : public Cli, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(CliCheck, ReportsFindingsAndExitStatus) {
-  Outcome r = talmo("check -", GetParam().header);
+  Outcome r = talmo({"check", "-"}, GetParam().header);
   EXPECT_EQ(r.status, GetParam().status) << r.out << r.err;
   for (const std::string& f : GetParam().findings) {
     EXPECT_NE(r.out.find(f), std::string::npos) << "missing: " << f << "\nin:\n" << r.out;
@@ -201,7 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Cli, CheckOnTheSamplesWarnsAndExitsOne) {
   Outcome r =
-      talmo("check " + sample("edifact-all-fields.msg") + " " + sample("malformed-long-class.msg"));
+      talmo({"check", sample("edifact-all-fields.msg"), sample("malformed-long-class.msg")});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("edifact-all-fields.msg: reads back the same, 0 warnings"),
             std::string::npos)
@@ -210,13 +207,13 @@ TEST_F(Cli, CheckOnTheSamplesWarnsAndExitsOne) {
 }
 
 TEST_F(Cli, ErrorsNameTheFileAndExitTwo) {
-  Outcome missing = talmo("parse '" + (dir_ / "missing.msg").string() + "'");
+  Outcome missing = talmo({"parse", (dir_ / "missing.msg").string()});
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.err.find("missing.msg: cannot open: No such file or directory"),
             std::string::npos)
       << missing.err;
 
-  Outcome directory = talmo("check '" + dir_.string() + "'");
+  Outcome directory = talmo({"check", dir_.string()});
   EXPECT_EQ(directory.status, 2);
   EXPECT_NE(directory.err.find("is a directory"), std::string::npos) << directory.err;
 }
@@ -227,7 +224,7 @@ TEST_F(Cli, TooLargeFileIsRefused) {
   fs::path big = dir_ / "big.msg";
   { std::ofstream(big, std::ios::binary) << "A(1);"; }
   fs::resize_file(big, 3ull << 30);
-  Outcome r = talmo("parse '" + big.string() + "'");
+  Outcome r = talmo({"parse", big.string()});
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("big.msg: too large (3221225472 bytes)"), std::string::npos) << r.err;
   EXPECT_EQ(r.out, "");
@@ -235,22 +232,44 @@ TEST_F(Cli, TooLargeFileIsRefused) {
 
 TEST_F(Cli, PluginProblemsAreClear) {
   fs::path notPlugin = file("empty.lil", "");
-  Outcome r1 = talmo("--plugin '" + (dir_ / "none.lil").string() + "' parse -", "A(1);");
+  Outcome r1 = talmo({"--plugin", (dir_ / "none.lil").string(), "parse", "-"}, "A(1);");
   EXPECT_EQ(r1.status, 2);
   EXPECT_NE(r1.err.find("plug-in not found"), std::string::npos) << r1.err;
-  Outcome r2 = talmo("--plugin '" + notPlugin.string() + "' parse -", "A(1);");
+  Outcome r2 = talmo({"--plugin", notPlugin.string(), "parse", "-"}, "A(1);");
   EXPECT_EQ(r2.status, 2);
   EXPECT_NE(r2.err.find("empty.lil"), std::string::npos) << r2.err;
-  Outcome r3 = talmo(std::string("--plugin '") + TESSPLUG_PATH + "' parse -", "A(1);");
+  Outcome r3 = talmo({"--plugin", TESSPLUG_PATH, "parse", "-"}, "A(1);");
   EXPECT_EQ(r3.status, 2);
   EXPECT_NE(r3.err.find("no entry point lokGetParserFactory"), std::string::npos) << r3.err;
 }
 
-TEST_F(Cli, InfoShowsWhatThePluginRegistered) {
-  Outcome r = talmo("info");
+TEST_F(Cli, InfoShowsThePluginItsVersionAndWhatItRegistered) {
+  Outcome r = talmo({"info"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("factory: ComVornTALMOParserFactory\nclass: TALMO\n"), std::string::npos)
-      << r.out;
+  const std::string tail =
+      "\nversion: " TALMO_VERSION "\nfactory: ComVornTALMOParserFactory\nclass: TALMO\n";
+  ASSERT_GT(r.out.size(), tail.size()) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail);
+  std::string pluginLine = r.out.substr(0, r.out.size() - tail.size());
+  EXPECT_TRUE(pluginLine.starts_with("plug-in: ") && pluginLine.ends_with(TALMO_DELIVERABLE_FILE))
+      << pluginLine;
+}
+
+TEST_F(Cli, VersionIsTheProjects) {
+  Outcome r = talmo({"--version"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "talmo " TALMO_VERSION "\n");
+}
+
+// Names reach the file system intact whatever the platform's code page.
+TEST_F(Cli, FileNamesBeyondAscii) {
+  const std::string name = "caf\xc3\xa9 \xe6\x97\xa5.msg";
+  fs::path p = dir_ / fs::path(std::u8string(name.begin(), name.end()));
+  spit(p, "CLASS(A);");
+  std::u8string utf8 = p.u8string();
+  Outcome r = talmo({"parse", "--json", std::string(utf8.begin(), utf8.end())});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find(name + "\",\"header_bytes\":9"), std::string::npos) << r.out;
 }
 
 }  // namespace

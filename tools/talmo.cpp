@@ -5,8 +5,6 @@
 //
 // Exit status: 0 done and clean, 1 check found warnings, 2 errors (a file or
 // the plug-in could not be used). Input files are never written to.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +19,8 @@
 #include <sstream>
 
 #include "message.h"
+#include "platform.h"
+#include "talmo_version.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -35,11 +35,25 @@ void error(const std::string& text) {
   std::cerr << "talmo: " << text << "\n";
 }
 
+// File names arrive as UTF-8 on every platform; std::filesystem takes them
+// as such only through char8_t.
+fs::path pathOf(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Of(const fs::path& path) {
+  std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+// The plug-in next to talmo (the build tree, an unpacked folder), or else
+// where the install puts it.
 std::string defaultPluginPath(const char* argv0) {
+  fs::path bin = talmo::platform::executablePath(argv0).parent_path();
+  fs::path beside = bin / TALMO_PLUGIN_FILE;
   std::error_code ec;
-  fs::path self = fs::read_symlink("/proc/self/exe", ec);
-  if (ec) self = fs::absolute(argv0, ec);
-  return (self.parent_path() / "TALMOparser.lil").string();
+  if (fs::exists(beside, ec)) return utf8Of(beside);
+  return utf8Of((bin / TALMO_BIN_TO_PLUGINDIR / TALMO_PLUGIN_FILE).lexically_normal());
 }
 
 // The host counts a bit stream's bytes in an int.
@@ -61,13 +75,15 @@ bool readFile(const std::string& path, std::string& bytes) {
     return !tooLarge(path, bytes.size());
   }
   std::error_code ec;
-  if (fs::is_directory(path, ec)) {
+  if (fs::is_directory(pathOf(path), ec)) {
     error(path + ": is a directory");
     return false;
   }
   // Refused before anything is read.
-  if (std::uintmax_t size = fs::file_size(path, ec); !ec && tooLarge(path, size)) return false;
-  std::ifstream in(path, std::ios::binary);
+  if (std::uintmax_t size = fs::file_size(pathOf(path), ec); !ec && tooLarge(path, size)) {
+    return false;
+  }
+  std::ifstream in(pathOf(path), std::ios::binary);
   if (!in) {
     error(path + ": cannot open: " + std::strerror(errno));
     return false;
@@ -84,7 +100,8 @@ bool readFile(const std::string& path, std::string& bytes) {
 // is watching.
 class Progress {
  public:
-  explicit Progress(size_t total) : total_(total), shown_(total >= 10 && isatty(2)) {}
+  explicit Progress(size_t total)
+      : total_(total), shown_(total >= 10 && talmo::platform::standardErrorIsTerminal()) {}
   ~Progress() {
     if (shown_) std::cerr << "\r\033[K" << std::flush;
   }
@@ -150,7 +167,7 @@ struct Context {
   bool load() {
     std::string why;
     std::error_code ec;
-    if (!fs::exists(pluginPath, ec)) {
+    if (!fs::exists(pathOf(pluginPath), ec)) {
       error("plug-in not found: " + pluginPath + " (choose one with --plugin PATH)");
       return false;
     }
@@ -163,7 +180,9 @@ struct Context {
 
 int runInfo(Context& ctx) {
   if (!ctx.load()) return kExitError;
-  std::cout << "plug-in: " << ctx.pluginPath << "\n";
+  std::string version = talmo::platform::moduleVersion(pathOf(ctx.pluginPath));
+  std::cout << "plug-in: " << ctx.pluginPath << "\n"
+            << "version: " << (version.empty() ? "unknown" : version) << "\n";
   for (const auto& name : tessplug::factoryNames()) {
     std::cout << "factory: " << tessplug::toUtf8(name) << "\n";
   }
@@ -226,7 +245,7 @@ bool splitSetting(const std::string& setting, std::string& name, std::string& va
 
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
-  return fs::exists(b, ec) && fs::equivalent(a, b, ec);
+  return fs::exists(pathOf(b), ec) && fs::equivalent(pathOf(a), pathOf(b), ec);
 }
 
 int runWrite(Context& ctx, const std::string& file, const std::string& out,
@@ -272,7 +291,8 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
   }
   // Written beside the target and moved into place whole, so that a failure
   // never leaves a half-written message behind.
-  std::string temporary = out + ".talmo-tmp";
+  fs::path target = pathOf(out);
+  fs::path temporary = pathOf(out + ".talmo-tmp");
   {
     std::ofstream o(temporary, std::ios::binary | std::ios::trunc);
     o.write(header.data(), static_cast<std::streamsize>(header.size()));
@@ -286,7 +306,7 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
     }
   }
   std::error_code ec;
-  fs::rename(temporary, out, ec);
+  fs::rename(temporary, target, ec);
   if (ec) {
     error(out + ": cannot write: " + ec.message());
     fs::remove(temporary, ec);
@@ -325,11 +345,20 @@ int runCheck(Context& ctx, const std::vector<std::string>& files, bool asJson) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  talmo::platform::initStandardStreams();
+  std::vector<std::string> arguments = talmo::platform::utf8Arguments(argc, argv);
+  std::vector<const char*> argvUtf8;
+  for (const std::string& a : arguments) argvUtf8.push_back(a.c_str());
+
   CLI::App app{"talmo: run the TALMO header parser plug-in on message files"};
   app.require_subcommand(1);
+  // A file name such as /tmp/a.msg is a file name on every platform.
+  app.allow_windows_style_options(false);
+  app.set_version_flag("--version", "talmo " TALMO_VERSION);
   Context ctx;
   ctx.pluginPath = defaultPluginPath(argv[0]);
-  app.add_option("--plugin", ctx.pluginPath, "the plug-in to load (default: next to talmo)");
+  app.add_option("--plugin", ctx.pluginPath,
+                 "the plug-in to load (default: the one next to talmo, else the installed one)");
 
   bool asJson = false;
   std::vector<std::string> files;
@@ -352,7 +381,7 @@ int main(int argc, char** argv) {
   auto* info = app.add_subcommand("info", "load the plug-in and show what it registered");
 
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(argvUtf8.size()), argvUtf8.data());
   } catch (const CLI::ParseError& e) {
     int code = app.exit(e);
     return code == 0 ? kExitClean : kExitError;

@@ -36,7 +36,9 @@ std::string narrow(std::wstring_view text, bool& valid) {
 }  // namespace
 
 void* openLibrary(const std::string& path, std::string& error) {
-  HMODULE library = LoadLibraryA(path.c_str());
+  // Paths are UTF-8 in the host's API; the wide call takes any file name.
+  bool valid = true;
+  HMODULE library = LoadLibraryW(widen(path, valid).c_str());
   if (!library) error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
   return reinterpret_cast<void*>(library);
 }

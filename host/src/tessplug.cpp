@@ -233,13 +233,13 @@ std::string describe(const Call& call) {
     case Op::SetElementCompletePrevious:
     case Op::SetElementCompleteNext:
     case Op::AppendToBuffer:
-      s += " " + std::to_string(call.number);
+      s.append(" ").append(std::to_string(call.number));
       break;
     case Op::SetElementName:
     case Op::SetElementCharacterValue:
     case Op::CreateParserFactory:
     case Op::DefineParserClass:
-      s += " \"" + toUtf8(call.text) + "\"";
+      s.append(" \"").append(toUtf8(call.text)).append("\"");
       break;
     default:
       break;
@@ -456,7 +456,7 @@ Tree snapshot(const Element* element) {
 
 std::string describe(const Tree& tree, int indent) {
   std::string s(static_cast<size_t>(indent) * 2, ' ');
-  s += "\"" + toUtf8(tree.name) + "\"";
+  s.append("\"").append(toUtf8(tree.name)).append("\"");
   if (tree.type != elementTypeName) {
     char type[16];
     std::snprintf(type, sizeof type, " 0x%08x", static_cast<unsigned>(tree.type));
