@@ -321,6 +321,14 @@ CciChar* textFrom(const ParserContext* ctx, int start, CciChar* area) {
                          kRunUnits);
 }
 
+/* A name or value whose text could not be made (no memory) is empty: the
+   item is still made and read to its end, so that the header ends where its
+   syntax ends, whatever the allocator does. */
+const CciChar* textOrEmpty(const CciChar* text) {
+  static const CciChar kEmpty[1] = {0};
+  return text ? text : kEmpty;
+}
+
 /* Reads one item under parent, or the ";" that ends the header. Returns the
    parent after an item and 0 when the header is finished. The end of the bit
    stream finishes the header quietly, without complete flags on the parent:
@@ -345,14 +353,13 @@ CciElement* parseNextItem(CciParser* parser, ParserContext* ctx, CciElement* par
   if (atEnd(ctx)) return nullptr;
   CciChar nameArea[kRunUnits];
   CciChar* name = textFrom(ctx, nameStart, nameArea);
-  if (!name) return nullptr;
 
   CciElement* element = cpiCreateElement(&rc, parser);
   cpiSetElementType(&rc, element, elementTypeNameValue);
-  cpiSetElementName(&rc, element, name);
-  int valueType = WhatType(name);
-  bool isClass = platTextCmp(name, constCLASS) == 0;
-  platFreeText(name, nameArea);
+  cpiSetElementName(&rc, element, textOrEmpty(name));
+  int valueType = WhatType(textOrEmpty(name));
+  bool isClass = platTextCmp(textOrEmpty(name), constCLASS) == 0;
+  if (name) platFreeText(name, nameArea);
 
   cpiAddAsLastChild(&rc, parent, element);
   cpiSetElementCompletePrevious(&rc, element, 1);
@@ -363,11 +370,10 @@ CciElement* parseNextItem(CciParser* parser, ParserContext* ctx, CciElement* par
   goToValueEnd(ctx, parser);
   CciChar valueArea[kRunUnits];
   CciChar* value = textFrom(ctx, valueStart, valueArea);
-  if (!value) return nullptr;
-  SetElementValue(element, value, valueType);
+  SetElementValue(element, textOrEmpty(value), valueType);
   /* The slot holds 15 units: a longer value is cut there. */
-  if (isClass) copyBounded(ctx->className, kClassNameUnits, value);
-  platFreeText(value, valueArea);
+  if (isClass) copyBounded(ctx->className, kClassNameUnits, textOrEmpty(value));
+  if (value) platFreeText(value, valueArea);
 
   advance(ctx, parser);
   return parent;
@@ -402,10 +408,10 @@ void cpiParseFirstChild(CciParser* parser, CciContext* context, CciElement* elem
   ParserContext* ctx = asContext(context);
   if (!ctx) return;
   int rc = 0;
-  if (cpiElementCompleteNext(&rc, element)) return;
+  if (platTruth(cpiElementCompleteNext(&rc, element))) return;
   if (cpiElementType(&rc, element) != elementTypeName) return;
   for (;;) {
-    if (cpiElementCompleteNext(&rc, element)) return;
+    if (platTruth(cpiElementCompleteNext(&rc, element))) return;
     if (cpiFirstChild(&rc, element)) return;
     if (!ctx->parseElement) return;
     readNextItem(parser, ctx);
@@ -418,7 +424,7 @@ void cpiParseLastChild(CciParser* parser, CciContext* context, CciElement* eleme
   int rc = 0;
   if (cpiElementType(&rc, element) != elementTypeName) return;
   for (;;) {
-    if (cpiElementCompleteNext(&rc, element)) return;
+    if (platTruth(cpiElementCompleteNext(&rc, element))) return;
     if (!ctx->parseElement) return;
     readNextItem(parser, ctx);
   }
@@ -433,7 +439,7 @@ void cpiParseRightSibling(CciParser* parser, CciContext* context, CciElement* el
   int rc = 0;
   for (;;) {
     CciElement* parent = cpiParent(&rc, element);
-    if (cpiElementCompleteNext(&rc, parent)) return;
+    if (platTruth(cpiElementCompleteNext(&rc, parent))) return;
     if (cpiNextSibling(&rc, element)) return;
     if (!ctx->parseElement) return;
     readNextItem(parser, ctx);
@@ -656,9 +662,16 @@ char* itemName(int* rc, CciElement* child, char* area, size_t areaBytes) {
 
 extern "C" {
 
+/* The longest header text handed to the host, ";" included: the host counts
+   it in an int. A constant for the product; visible (like talmoHeap) so that
+   a test can lower it instead of building a 2 GiB tree. */
+size_t talmoLongestHeader = INT_MAX;
+
 /* Only a failing first-child or next-sibling fetch ends the loop early: the
    one return code is overwritten by every call, and those two fetches are
-   the last calls before each test. */
+   the last calls before each test. An item that would take the text past
+   talmoLongestHeader is left out with every item after it: the host gets
+   the items that fit, then ";", and never a negative count. */
 int cpiWriteBuffer(CciParser* parser, CciContext*) {
   int rc = -1;
   CciElement* root = cpiRootElement(&rc, parser);
@@ -666,9 +679,15 @@ int cpiWriteBuffer(CciParser* parser, CciContext*) {
   CciElement* child = cpiFirstChild(&rc, root);
   char area[kTextArea];
   while (child && rc == 0) {
+    unsigned before = text->length;
     char* name = itemName(&rc, child, area, sizeof area);
     WriteElement(text, child, name);
     if (name != area) talmoFree(name);
+    if (text->length >= talmoLongestHeader) {
+      text->length = before;
+      text->data[before] = 0;
+      break;
+    }
     child = cpiNextSibling(&rc, child);
   }
   NodeStringBufferAddChar(text, ';');

@@ -135,7 +135,8 @@ inline int platPairToInt(const CciChar* pair) {
 /* The reported class name keeps its blanks on Unix. */
 inline void platEndReportedClassName(CciChar*, int) {}
 
-/* A boolean from the host is true when the whole word is non-zero. */
+/* A truth the host returns (a boolean value, a complete flag) is true when
+   the whole word is non-zero. */
 inline bool platTruth(int value) {
   return value != 0;
 }

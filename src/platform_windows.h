@@ -107,7 +107,8 @@ inline void platEndReportedClassName(CciChar* buffer, int size) {
   }
 }
 
-/* A boolean from the host is true when its low byte is non-zero. */
+/* A truth the host returns (a boolean value, a complete flag) is true when
+   its low byte is non-zero. */
 inline bool platTruth(int value) {
   return (value & 0xFF) != 0;
 }

@@ -13,6 +13,12 @@
 #include "plugin/tessplug.h"
 #include "talmo_heap.h"
 
+/* The conversions zero their target before the converter writes: a
+   converter that fails partway may leave its text unterminated, and the
+   result then ends where its writing ended, never in bytes that an earlier
+   text or the heap left there. (The cost is one pass over a block the size
+   of the text; the areas themselves are reused unzeroed.) */
+
 /* A 16-bit text converted to bytes by the host's converter with code page
    1208, into a target of size bytes (the count the converter is given). The
    result ends within its block whatever the converter did. Null when no
@@ -21,7 +27,7 @@ inline char* bytesFromText(const CciChar* s, size_t size, char* area, size_t are
   if (size == 0 || size > INT_MAX) return nullptr;
   char* target = size <= areaBytes ? area : static_cast<char*>(talmoAlloc(size));
   if (!target) return nullptr;
-  target[0] = 0;
+  memset(target, 0, size);
   int rc = 0;
   cciUcsToMbs(&rc, s, target, static_cast<int>(size), codePageUtf8);
   target[size - 1] = 0;
@@ -37,7 +43,7 @@ inline CciChar* unitsFromText(const char* text) {
   if (n >= INT_MAX) return nullptr;
   CciChar* target = static_cast<CciChar*>(talmoAlloc((n + 1) * sizeof(CciChar)));
   if (!target) return nullptr;
-  target[0] = 0;
+  memset(target, 0, (n + 1) * sizeof(CciChar));
   int rc = 0;
   cciMbsToUcs(&rc, text, target, static_cast<int>(n + 1), codePageUtf8);
   target[n] = 0;

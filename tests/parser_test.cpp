@@ -290,6 +290,46 @@ TEST(OnDemand, LeftSiblingCallsNothing) {
   EXPECT_TRUE(tessplug::stopCallLog().empty());
 }
 
+// The complete flag is a truth the host returns, read as each build reads
+// truth: a word of 0x100 is true on Unix and false on Windows (low byte).
+struct TruthCase {
+  const char* name;
+  void (*callback)(tessplug::Parser&);
+  std::vector<tessplug::Op> unix, windows;
+};
+void PrintTo(const TruthCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CompleteFlag : public ::testing::TestWithParam<TruthCase> {};
+
+TEST_P(CompleteFlag, IsReadAsEachBuildReadsTruth) {
+  using tessplug::Op;
+  auto parser = parserOver("A(1);");
+  parser->parseBuffer(0);
+  tessplug::setFaults(
+      {{Op::ElementCompleteNext, 1, true, rcSuccess, tessplug::FaultMode::Answer, 0x100}});
+  tessplug::startCallLog();
+  GetParam().callback(*parser);
+  std::vector<Op> ops;
+  for (const auto& call : tessplug::stopCallLog()) ops.push_back(call.op);
+  tessplug::clearFaults();
+  EXPECT_EQ(ops, kWindowsBuild ? GetParam().windows : GetParam().unix);
+}
+
+using Op = tessplug::Op;
+INSTANTIATE_TEST_SUITE_P(Callbacks, CompleteFlag,
+                         ::testing::Values(
+                             // clang-format off
+        TruthCase{"first_child", [](tessplug::Parser& p) { p.parseFirstChild(p.root()); },
+                  {Op::ElementCompleteNext},
+                  {Op::ElementCompleteNext, Op::ElementType, Op::ElementCompleteNext, Op::FirstChild}},
+        TruthCase{"right_sibling", [](tessplug::Parser& p) { p.parseRightSibling(p.root()->firstChild); },
+                  {Op::Parent, Op::ElementCompleteNext},
+                  {Op::Parent, Op::ElementCompleteNext, Op::NextSibling}}),
+                         // clang-format on
+                         CaseName());
+
 TEST(OnDemand, NewContextReadsNothing) {
   auto parser = parserOver("A(1);");
   parser->parseFirstChild(parser->root());
@@ -319,5 +359,61 @@ TEST(ParseHeader, NoMemoryForTextEndsTheHeaderWithoutCrash) {
     EXPECT_EQ(heap.outstanding(), 0) << "allocation " << n;
   }
 }
+
+}  // namespace
+
+namespace {
+
+// However the allocator fails, the header ends where its syntax ends, with
+// as many items: an item whose name or value text could not be made (texts
+// over 256 units are made on the heap) carries it empty.
+TEST(ParseHeader, NoMemoryForTextKeepsTheEndAndTheItems) {
+  const std::string name(300, 'N'), digits(300, '7'), cls(300, 'C');
+  const std::string header =
+      name + "(1) RECLEN(" + digits + ") CLASS(" + cls + ") " + name + "(x);BODY";
+  int total = 0;
+  {
+    auto parser = parserOver(header);
+    HeapSpy heap;
+    parser->parseBuffer(0);
+    total = heap.count();
+  }
+  ASSERT_GT(total, 3);
+  for (int n = 1; n <= total; ++n) {
+    auto parser = parserOver(header);
+    HeapSpy heap;
+    heap.failAt(n);
+    EXPECT_EQ(parser->parseBuffer(0), static_cast<int>(header.size()) - 4) << "allocation " << n;
+    tessplug::Tree tree = tessplug::snapshot(parser->root());
+    EXPECT_TRUE(tree.completeNext) << "allocation " << n;
+    ASSERT_EQ(tree.children.size(), 4u) << "allocation " << n;
+    for (const auto& item : tree.children) {
+      EXPECT_TRUE(item.name.empty() || U(item.name) == name || U(item.name) == "RECLEN" ||
+                  U(item.name) == "CLASS")
+          << "allocation " << n << ": " << U(item.name);
+    }
+    EXPECT_EQ(heap.outstanding(), 0) << "allocation " << n;
+  }
+}
+
+// Names and values at the edges of the 256-unit stack areas are read whole.
+class ReadEdgeLength : public ::testing::TestWithParam<int> {};
+
+TEST_P(ReadEdgeLength, NameAndValueAreReadWhole) {
+  const std::string name(static_cast<size_t>(GetParam()), 'N');
+  const std::string value(static_cast<size_t>(GetParam()), 'v');
+  const std::string header = name + "(" + value + ") CLASS(" + value + ");";
+  GuardedBytes bytes(header);
+  tessplug::Parser parser(talmoClass(), bytes.data(), bytes.size());
+  ASSERT_TRUE(parser.createContext());
+  EXPECT_EQ(parser.parseBuffer(0), bytes.size());
+  tessplug::Tree tree = tessplug::snapshot(parser.root());
+  ASSERT_EQ(tree.children.size(), 2u);
+  EXPECT_EQ(U(tree.children[0].name), name);
+  EXPECT_EQ(U(tree.children[0].value.text), value);
+  EXPECT_EQ(U(tree.children[1].value.text), value);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, ReadEdgeLength, ::testing::Values(255, 256, 257));
 
 }  // namespace

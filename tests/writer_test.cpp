@@ -191,8 +191,66 @@ INSTANTIATE_TEST_SUITE_P(
                   {I("LONGNAME", 1), I("B", 2)},
                   {{Op::ElementName, 2}},
                   "LONGNAME(1) (2) ;"},
-        WriteCase{"converter_fails_for_name", {I("A", 1)}, {{Op::UcsToMbs, 1}}, "(1) ;"}),
+        WriteCase{"converter_fails_for_name", {I("A", 1)}, {{Op::UcsToMbs, 1}}, "(1) ;"},
+        // A converter that fails partway leaves its text unterminated: what it
+        // wrote is written, never what the earlier, longer name left behind.
+        WriteCase{"converter_stops_unterminated_after_longer_name",
+                  {I("ABCDEFGH", 1), I("XY", 2)},
+                  {{Op::UcsToMbs, 2, false, rcFailure, tessplug::FaultMode::Unterminated}},
+                  "ABCDEFGH(1) X(2) ;"},
+        WriteCase{"converter_stops_unterminated_in_a_value",
+                  {C("A", "abcdefgh"), C("B", "wxyz")},
+                  {{Op::UcsToMbs, 4, false, rcFailure, tessplug::FaultMode::Unterminated}},
+                  "A(abcdefgh) B(wx) ;"},
+        // Success with a full buffer and no terminator: the value ends within
+        // the buffer.
+        WriteCase{
+            "character_value_fills_the_buffer_unterminated",
+            {C("A", std::string(600, 'v'))},
+            {{Op::ElementCharacterValue, 1, false, rcSuccess, tessplug::FaultMode::Unterminated}},
+            "A(" + std::string(255, 'v') + ") ;"},
+        WriteCase{"name_fills_the_buffer_unterminated",
+                  {I(std::string(600, 'N'), 1)},
+                  {{Op::ElementName, 1, false, rcSuccess, tessplug::FaultMode::Unterminated}},
+                  std::string(255, 'N') + "(1) ;"}),
     CaseName());
+
+// Names and values at the edges of the 256-unit fetch and of the stack
+// areas, written whole (under the sanitizers, an overrun of an area shows).
+class WriteEdgeLength : public ::testing::TestWithParam<int> {};
+
+TEST_P(WriteEdgeLength, NameAndValueAreWrittenWhole) {
+  std::string name(static_cast<size_t>(GetParam()), 'N');
+  std::string value(static_cast<size_t>(GetParam()), 'v');
+  std::string accented;
+  for (int i = 0; i < GetParam(); ++i) accented += "\xc3\xa9";
+  EXPECT_EQ(writeTree({C(name, value), C("E", accented)}),
+            name + "(" + value + ") E(" + accented + ") ;");
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, WriteEdgeLength, ::testing::Values(255, 256, 257));
+
+// The host counts the header's bytes in an int: past that, the items that
+// fit are written, then ";" (the limit lowered here in place of a 2 GiB tree).
+class LongestHeader : public ::testing::TestWithParam<std::pair<size_t, std::string>> {};
+
+TEST_P(LongestHeader, KeepsTheItemsThatFitThenTheEnd) {
+  auto* limit = static_cast<size_t*>(pluginSymbol("talmoLongestHeader"));
+  ASSERT_NE(limit, nullptr);
+  const size_t product = *limit;
+  EXPECT_EQ(product, static_cast<size_t>(INT_MAX));
+  *limit = GetParam().first;
+  std::string written = writeTree({I("A", 1), I("B", 2), I("C", 3)});
+  *limit = product;
+  EXPECT_EQ(written, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, LongestHeader,
+                         ::testing::Values(std::make_pair(size_t{16}, "A(1) B(2) C(3) ;"),
+                                           std::make_pair(size_t{15}, "A(1) B(2) ;"),
+                                           std::make_pair(size_t{11}, "A(1) B(2) ;"),
+                                           std::make_pair(size_t{10}, "A(1) ;"),
+                                           std::make_pair(size_t{1}, ";")));
 
 TEST(WriteHeader, FailingAppendStillReturnsTheLength) {
   tessplug::Parser parser(talmoClass(), "");

@@ -66,7 +66,7 @@ class Entry {
     }
   }
   ~Entry() {
-    if (fault_ && fault_->mode == FaultMode::CodeOnly) setRc(rc_, fault_->code);
+    if (fault_ && fault_->mode != FaultMode::Fail) setRc(rc_, fault_->code);
   }
   Entry(const Entry&) = delete;
   Entry& operator=(const Entry&) = delete;
@@ -81,6 +81,11 @@ class Entry {
   H* result(H* h) {
     if (Call* c = logged()) c->result = h;
     return h;
+  }
+
+  bool unterminated() const { return fault_ && fault_->mode == FaultMode::Unterminated; }
+  const Fault* answers() const {
+    return fault_ && fault_->mode == FaultMode::Answer ? fault_ : nullptr;
   }
 
   bool fails() {
@@ -109,6 +114,10 @@ R run(Entry& entry, int* rc, F&& body) {
   try {
     if constexpr (std::is_void_v<R>) {
       body();
+    } else if constexpr (std::is_arithmetic_v<R>) {
+      R result = body();
+      const Fault* answer = entry.answers();
+      return answer ? static_cast<R>(answer->answer) : result;
     } else {
       return body();
     }
@@ -129,10 +138,21 @@ Parser* parserOf(CciParser* parser) {
   return reinterpret_cast<Parser*>(parser);
 }
 
+// What an Unterminated fault writes: the first half of the text, at least
+// one unit and at most count, and no terminator.
+template <class Unit>
+int writeHalf(std::basic_string_view<Unit> text, Unit* target, int count) {
+  size_t n = std::min(
+      {std::max<size_t>(text.size() / 2, 1), text.size(), static_cast<size_t>(std::max(count, 0))});
+  std::copy_n(text.begin(), n, target);
+  return static_cast<int>(n);
+}
+
 // Copies text into a caller's buffer of capacity units with its terminator,
 // or reports 22 and leaves the buffer as it was when it does not fit.
-int copyOut(int* rc, const Text& text, CciChar* buffer, int capacity) {
+int copyOut(const Entry& call, int* rc, const Text& text, CciChar* buffer, int capacity) {
   if (!buffer || capacity < 0) return failed(rc);
+  if (call.unterminated()) return writeHalf(TextView(text), buffer, capacity);
   if (text.size() + 1 > static_cast<size_t>(capacity)) return failed(rc, rcBufferTooSmall);
   std::copy(text.begin(), text.end(), buffer);
   buffer[text.size()] = 0;
@@ -791,7 +811,7 @@ int cpiElementName(int* rc, CciElement* e, CciChar* buffer, int capacity) {
   Entry call(Op::ElementName, rc, e, capacity);
   return run<int>(call, rc, [&] {
     if (!e) return failed(rc);
-    return copyOut(rc, element(e)->name, buffer, capacity);
+    return copyOut(call, rc, element(e)->name, buffer, capacity);
   });
 }
 
@@ -899,7 +919,7 @@ int cpiElementDecimalValue(int* rc, CciElement* e, CciChar* buffer, int capacity
   Entry call(Op::ElementDecimalValue, rc, e, capacity);
   return run<int>(call, rc, [&] {
     const Value* v = valueOf(rc, e, valueTypeDecimal);
-    return v ? copyOut(rc, v->text, buffer, capacity) : 0;
+    return v ? copyOut(call, rc, v->text, buffer, capacity) : 0;
   });
 }
 
@@ -907,7 +927,7 @@ int cpiElementCharacterValue(int* rc, CciElement* e, CciChar* buffer, int capaci
   Entry call(Op::ElementCharacterValue, rc, e, capacity);
   return run<int>(call, rc, [&] {
     const Value* v = valueOf(rc, e, valueTypeCharacter);
-    return v ? copyOut(rc, v->text, buffer, capacity) : 0;
+    return v ? copyOut(call, rc, v->text, buffer, capacity) : 0;
   });
 }
 
@@ -917,6 +937,8 @@ int cciMbsToUcs(int* rc, const char* source, CciChar* target, int count, int cod
   return run<int>(call, rc, [&] {
     if (!source || count < 0 || (count > 0 && !target)) return failed(rc);
     if (codePage != codePageUtf8) return failed(rc);
+    if (call.unterminated())
+      return writeHalf(TextView(platform::utf8ToText(source)), target, count);
     bool valid = true;
     int written = platform::utf8ToUnits(source, target, count, valid);
     if (!valid) setRc(rc, rcFailure);
@@ -929,6 +951,9 @@ int cciUcsToMbs(int* rc, const CciChar* source, char* target, int count, int cod
   return run<int>(call, rc, [&] {
     if (!source || count < 0 || (count > 0 && !target)) return failed(rc);
     if (codePage != codePageUtf8) return failed(rc);
+    if (call.unterminated()) {
+      return writeHalf(std::string_view(platform::textToUtf8(source)), target, count);
+    }
     bool valid = true;
     int written = platform::unitsToUtf8(source, target, count, valid);
     if (!valid) setRc(rc, rcFailure);

@@ -3,8 +3,10 @@
  * description and deliberately unlike the stand-in host: handles are small
  * integers rather than addresses, bytes come back sign-extended, a value
  * or name that does not fit is written cut and unterminated before 22 is
- * reported, converters know only ASCII, and every factory request makes a
- * new factory. Built as a libtessplug.so of its own; other_host_test loads
+ * reported, converters know only ASCII (reading, they put "?" for what
+ * is not; writing bytes, they stop at the first unit that is not, with no
+ * terminator, and report failure), and every factory request makes a new
+ * factory. Built as a libtessplug.so of its own; other_host_test loads
  * the real plug-in against it. It keeps one parser and a fixed pool of
  * elements, enough for the headers the test reads.
  */
@@ -382,8 +384,8 @@ int cciUcsToMbs(int* rc, const CciChar* source, char* target, int count, int cod
   if (!source || count < 0 || codePage != codePageUtf8) return fail(rc);
   ok(rc);
   for (; i < count && source[i]; ++i) {
-    if (source[i] >= 0x80) *rc = 1;
-    target[i] = source[i] < 0x80 ? (char)source[i] : '?';
+    if (source[i] >= 0x80) return fail(rc);
+    target[i] = (char)source[i];
   }
   if (i < count) target[i] = 0;
   return i;

@@ -2,7 +2,8 @@
 // interface description (other_host.c), as brokers we did not write will
 // load it: registration, a parse and a write of the Overview's header, and
 // texts longer than the first fetch against a host that writes cut,
-// unterminated text before it reports 22.
+// unterminated text before it reports 22, and a converter that stops
+// unterminated.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -136,6 +137,32 @@ TEST(OtherHost, SignExtendedBytesAreNotDelimiters) {
   EXPECT_EQ(items().size(), 1u);
   int rc = 0;
   EXPECT_EQ(cpiElementCompleteNext(&rc, otherHostRoot()), 0);
+}
+
+// Writing bytes, this host's converter stops at the first unit outside
+// ASCII with no terminator: the name is written as far as it got, without
+// the bytes the earlier, longer name left.
+TEST(OtherHost, ConverterStoppingUnterminatedLeavesNoStaleBytes) {
+  otherHostReset("", 0);
+  const ParserCallbackTable& t = registered();
+  int rc = 0;
+  auto add = [&](std::u16string name) {
+    CciElement* e = cpiCreateElement(&rc, otherHostParser());
+    cpiSetElementType(&rc, e, elementTypeNameValue);
+    cpiSetElementName(&rc, e, reinterpret_cast<const CciChar*>(name.c_str()));
+    cpiSetElementIntegerValue(&rc, e, 1);
+    cpiAddAsLastChild(&rc, otherHostRoot(), e);
+  };
+  add(u"ABCDEFGH");
+  add(u"X\u00e9Z");
+  CciContext* context = t.createContext(otherHostParser());
+  int length = t.writeBuffer(otherHostParser(), context);
+  t.deleteContext(otherHostParser(), context);
+  int size = 0;
+  const unsigned char* out = otherHostOutput(&size);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(out), static_cast<size_t>(size)),
+            "ABCDEFGH(1) X(1) ;");
+  EXPECT_EQ(length, size);
 }
 
 }  // namespace

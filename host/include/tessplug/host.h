@@ -70,14 +70,19 @@ const char* opName(Op op);  // the C name, e.g. "cpiBufferByte"
 
 // ---- Faults ----
 // How an injected fault shows: Fail does nothing and gives a zero or null
-// result; CodeOnly does the work and only reports the code.
-enum class FaultMode { Fail, CodeOnly };
+// result; CodeOnly does the work and only reports the code; Unterminated
+// (operations that hand out text: the converters, names, character and
+// decimal values) writes only the first half of the text, at least one unit
+// and at most the count, with no terminator, and reports the code; Answer
+// does the work and hands back answer as its result (numbers and truths).
+enum class FaultMode { Fail, CodeOnly, Unterminated, Answer };
 struct Fault {
   Op op;
   int nth = 1;           // the call of op, counted from when the plan was set, 1-based
   bool onward = false;   // also every later call
   int code = rcFailure;  // the return code to report
   FaultMode mode = FaultMode::Fail;
+  long long answer = 0;  // the result handed back in Answer mode
 };
 // Replaces this thread's plan and restarts its call counts.
 void setFaults(std::vector<Fault> faults);
