@@ -15,6 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using talmo_test::CaseName;
+using talmo_test::kWindowsBuild;
 using Args = std::vector<std::string>;
 
 struct Outcome {
@@ -269,7 +270,127 @@ TEST_F(Cli, FileNamesBeyondAscii) {
   std::u8string utf8 = p.u8string();
   Outcome r = talmo({"parse", "--json", std::string(utf8.begin(), utf8.end())});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find(name + "\",\"header_bytes\":9"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("caf\\u00e9 \\u65e5.msg\",\"header_bytes\":9"), std::string::npos)
+      << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Hostile input: nothing reaches the terminal raw ----
+
+struct ShownCase {
+  const char* name;
+  std::string header;
+  std::string rows;         // the table's rows after the column heads
+  std::string windowsRows;  // where the Windows build reads the bytes otherwise
+};
+void PrintTo(const ShownCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliShown : public Cli, public ::testing::WithParamInterface<ShownCase> {};
+
+TEST_P(CliShown, TableEscapesAndAligns) {
+  Outcome r = talmo({"parse", "-"}, GetParam().header);
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string& rows =
+      kWindowsBuild && !GetParam().windowsRows.empty() ? GetParam().windowsRows : GetParam().rows;
+  size_t from = r.out.find('\n', r.out.find("NAME")) + 1;
+  size_t to = r.out.find("  header:");
+  ASSERT_NE(to, std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(from, to - from), rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, CliShown,
+    ::testing::Values(
+        // clang-format off
+        ShownCase{"escape_sequences", "A\x1b[31m(red\x1b]0;t\x07);", "  A\\x1b[31m  character  red\\x1b]0;t\\x07\n", ""},
+        ShownCase{"tab_newline_return", "B\t(x\ny\r);", "  B\\t   character  x\\ny\\r\n", ""},
+        ShownCase{"del_and_c1", "D(\x7f\xc2\x9b\xc2\x85);", "  D     character  \\x7f\\u009b\\u0085\n", "  D     character  \\x7f\xc3\x82\\u009b\xc3\x82\\u0085\n"},
+        ShownCase{"bidi_override", "E(\xe2\x80\xae" "abc);", "  E     character  \\u202eabc\n", "  E     character  \xc3\xa2\\u0080\xc2\xae" "abc\n"},
+        ShownCase{"invalid_utf8", "N(\xff\xfe);", "  N     character  \xef\xbf\xbd\xef\xbf\xbd\n", "  N     character  \xc3\xbf\xc3\xbe\n"},
+        ShownCase{"wide_characters_align", "\xe6\x97\xa5\xe6\x9c\xac(1) AB(2);", "  \xe6\x97\xa5\xe6\x9c\xac  character  1\n  AB    character  2\n", "  \xc3\xa6\\u0097\xc2\xa5\xc3\xa6\\u009c\xc2\xac  character  1\n  AB                character  2\n"}),
+    // clang-format on
+    CaseName());
+
+TEST_F(Cli, JsonIsValidAndAsciiOnAnyInput) {
+  Outcome r = talmo({"parse", "--json", "-"}, "A\x1b(\xff\xe2\x80\xae);");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("{\"name\":\"A\\u001b\",\"type\":\"character\",\"value\":\"" +
+                       std::string(kWindowsBuild ? "\\u00ff\\u00e2\\u0080\\u00ae"
+                                                 : "\\ufffd\\u202e") +
+                       "\"}"),
+            std::string::npos)
+      << r.out;
+}
+
+TEST_F(Cli, CheckQuotesEscapedAndFoldsIdenticalWarnings) {
+  std::string header = "A\x1b[2J(1) ";
+  for (int i = 0; i < 1000; ++i) header += "X(1) ";
+  Outcome r = talmo({"check", "-"}, header + ";");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out,
+            "-: reads back the same, 1001 warnings\n"
+            "  warning: A\\x1b[2J: the name is not one of the sixteen fields\n"
+            "  warning: X: the name is not one of the sixteen fields (and 999 more like it)\n");
+}
+
+TEST_F(Cli, CheckSaysWhenBytesChangeOnTheWayBack) {
+  Outcome r = talmo({"check", "-"}, "SENDER(a\xff);");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("SENDER: the value is written back with other bytes: \"a\\xff\" becomes"),
+            std::string::npos)
+      << r.out;
+}
+
+// ---- Output files no one else can redirect ----
+
+TEST_F(Cli, WriteNeverFollowsAPlantedLink) {
+  if (kWindowsBuild) GTEST_SKIP() << "symbolic links need privileges on Windows";
+  fs::path victim = file("victim", "precious");
+  fs::path in = file("in.msg", "A(1);BODY");
+  for (const char* planted : {"out.msg.talmo-tmp", ".out.msg.talmo-tmp", "out.msg.tmp", "out.msg~"}) {
+    fs::create_symlink(victim, dir_ / planted);
+  }
+  Outcome r = talmo({"write", in.string(), "-o", (dir_ / "out.msg").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(slurp(victim), "precious");
+  EXPECT_EQ(slurp(dir_ / "out.msg"), "A(1) ;BODY");
+  EXPECT_FALSE(fs::is_symlink(dir_ / "out.msg"));
+  size_t entries = 0;
+  for (const auto& e : fs::directory_iterator(dir_)) entries += e.path().filename() != "stdin";
+  // victim, in.msg, out.msg, the four links, stdout and stderr: no
+  // temporary file is left.
+  EXPECT_EQ(entries, 9u);
+}
+
+TEST_F(Cli, WriteThatCannotWriteLeavesNothing) {
+  fs::path in = file("in.msg", "A(1);");
+  fs::path notFolder = file("plain", "x");
+  Outcome r = talmo({"write", in.string(), "-o", (notFolder / "out.msg").string()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("out.msg: cannot write: "), std::string::npos) << r.err;
+  Outcome missing = talmo({"write", in.string(), "-o", (dir_ / "none" / "out.msg").string()});
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_FALSE(fs::exists(dir_ / "none"));
+}
+
+// ---- Bounded input ----
+
+TEST_F(Cli, EndlessAndOversizedStreamsAreRefused) {
+  if (kWindowsBuild) GTEST_SKIP() << "no /dev/zero";
+  Outcome device = talmo({"--max-bytes", "100000", "parse", "/dev/zero"});
+  EXPECT_EQ(device.status, 2);
+  EXPECT_EQ(device.err,
+            "talmo: /dev/zero: too large (more than 100000 bytes); a message holds at most "
+            "100000 bytes\n");
+  Outcome pipe = talmo({"--max-bytes", "10", "check", "-"}, "A(1);" + std::string(100, 'x'));
+  EXPECT_EQ(pipe.status, 2);
+  EXPECT_NE(pipe.err.find("-: too large (more than 10 bytes)"), std::string::npos) << pipe.err;
+  EXPECT_EQ(pipe.out, "");
 }
 
 }  // namespace

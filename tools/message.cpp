@@ -128,12 +128,12 @@ bool hasNonAscii(std::string_view s) {
                      [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-bool sameItems(const tessplug::Tree& a, const tessplug::Tree& b) {
-  if (a.children.size() != b.children.size()) return false;
-  for (size_t i = 0; i < a.children.size(); ++i) {
-    if (a.children[i].name != b.children[i].name || !(a.children[i].value == b.children[i].value)) {
-      return false;
-    }
+// Item by item on the trees themselves: no copy of either tree is made.
+bool sameItems(const Message& a, const Message& b) {
+  std::vector<Element*> x = a.items(), y = b.items();
+  if (x.size() != y.size()) return false;
+  for (size_t i = 0; i < x.size(); ++i) {
+    if (x[i]->name != y[i]->name || !(x[i]->value == y[i]->value)) return false;
   }
   return true;
 }
@@ -270,10 +270,9 @@ CheckResult checkMessage(const tessplug::ParserClass& parserClass, Message& mess
   CheckResult result;
   result.written = writeHeader(message);
   auto reread = readMessage(parserClass, result.written);
-  tessplug::Tree original = tessplug::snapshot(message.parser->root());
   result.roundTrips = reread && reread->closed &&
                       reread->headerLength == static_cast<int>(result.written.size()) &&
-                      sameItems(original, tessplug::snapshot(reread->parser->root()));
+                      sameItems(message, *reread);
 
   auto& out = result.warnings;
   if (!message.closed) out.push_back({"", "the header is not closed by \";\""});
@@ -290,6 +289,21 @@ CheckResult checkMessage(const tessplug::ParserClass& parserClass, Message& mess
     if (name == "CLASS" && items[i]->value.text.size() > 15) {
       out.push_back({name, "the value is longer than 15 characters; the class reported is \"" +
                                message.nextParser + "\""});
+    }
+    // Beyond the normal forms (numbers, dates and times as written, one
+    // blank between items), a name or character value comes back with the
+    // bytes it was read with; where not (bytes that are not UTF-8 replaced),
+    // the change is said.
+    if (i < raw.size() && raw[i].name != name) {
+      out.push_back({name, "the name is written back with other bytes: \"" + raw[i].name +
+                               "\" becomes \"" + name + "\""});
+    }
+    if (i < raw.size() && items[i]->value.type == valueTypeCharacter) {
+      std::string written = showValue(items[i]->value);
+      if (written != rawValue) {
+        out.push_back({name, "the value is written back with other bytes: \"" + rawValue +
+                                 "\" becomes \"" + written + "\""});
+      }
     }
     valueFindings(name, items[i]->value, rawValue, out);
     std::string shown = showValue(items[i]->value);

@@ -1,6 +1,11 @@
 // talmo's POSIX layer. Paths and arguments are bytes, shown as UTF-8.
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -25,6 +30,51 @@ fs::path executablePath(const char* argv0) {
 
 bool standardErrorIsTerminal() {
   return isatty(2) != 0;
+}
+
+size_t outputTerminalColumns() {
+  winsize size{};
+  if (!isatty(1) || ioctl(1, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+int createUniqueFile(const fs::path& folder, const std::string& stem, fs::path& path,
+                     std::string& error) {
+  std::string name = (folder / ("." + stem + ".XXXXXX")).string();
+  int fd = mkstemp(name.data());
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return -1;
+  }
+  // mkstemp makes the file private; a message written by talmo gets what
+  // any new file of the user's gets.
+  mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
+  path = name;
+  return fd;
+}
+
+bool writeAll(int fd, const char* bytes, size_t size) {
+  while (size > 0) {
+    ssize_t n = write(fd, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool closeFile(int fd) {
+  bool synced = fsync(fd) == 0 || errno == EINVAL;
+  return close(fd) == 0 && synced;
+}
+
+bool replaceFile(const fs::path& from, const fs::path& to, std::string& error) {
+  if (rename(from.c_str(), to.c_str()) == 0) return true;
+  error = std::strerror(errno);
+  return false;
 }
 
 // A shared object has no version resource; the plug-in carries its version

@@ -3,9 +3,14 @@
 // streams carry bytes untranslated.
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <random>
 
 #include "platform.h"
 
@@ -57,6 +62,62 @@ fs::path executablePath(const char*) {
 
 bool standardErrorIsTerminal() {
   return _isatty(_fileno(stderr)) != 0;
+}
+
+size_t outputTerminalColumns() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!_isatty(_fileno(stdout)) ||
+      !GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) {
+    return 0;
+  }
+  return static_cast<size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
+// Windows has no mkstemp: a random name, created with O_EXCL, tried again
+// while the name is taken.
+int createUniqueFile(const fs::path& folder, const std::string& stem, fs::path& path,
+                     std::string& error) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[20];
+    std::snprintf(suffix, sizeof suffix, ".%08x%08x", random(), random());
+    fs::path candidate =
+        folder / fs::path(std::u8string(u8".") + std::u8string(stem.begin(), stem.end()) +
+                          std::u8string(suffix, suffix + std::strlen(suffix)));
+    int fd =
+        _wopen(candidate.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd >= 0) {
+      path = candidate;
+      return fd;
+    }
+    if (errno != EEXIST) break;
+  }
+  error = std::strerror(errno);
+  return -1;
+}
+
+bool writeAll(int fd, const char* bytes, size_t size) {
+  while (size > 0) {
+    unsigned chunk = static_cast<unsigned>(std::min<size_t>(size, 1u << 30));
+    int n = _write(fd, bytes, chunk);
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool closeFile(int fd) {
+  bool committed = _commit(fd) == 0;
+  return _close(fd) == 0 && committed;
+}
+
+bool replaceFile(const fs::path& from, const fs::path& to, std::string& error) {
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  error = "error " + std::to_string(GetLastError());
+  return false;
 }
 
 std::string moduleVersion(const fs::path& path) {

@@ -15,11 +15,12 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "message.h"
 #include "platform.h"
+#include "shown_text.h"
 #include "talmo_version.h"
 
 namespace fs = std::filesystem;
@@ -31,8 +32,9 @@ const int kExitClean = 0;
 const int kExitWarnings = 1;
 const int kExitError = 2;
 
+// Errors quote file names and values: shown escaped, never raw.
 void error(const std::string& text) {
-  std::cerr << "talmo: " << text << "\n";
+  std::cerr << "talmo: " << talmo::shown(text) << "\n";
 }
 
 // File names arrive as UTF-8 on every platform; std::filesystem takes them
@@ -56,40 +58,62 @@ std::string defaultPluginPath(const char* argv0) {
   return utf8Of((bin / TALMO_BIN_TO_PLUGINDIR / TALMO_PLUGIN_FILE).lexically_normal());
 }
 
-// The host counts a bit stream's bytes in an int.
+// The host counts a bit stream's bytes in an int; --max-bytes may lower
+// the limit.
 const std::uintmax_t kLargestMessage = INT_MAX;
+std::uintmax_t messageLimit = kLargestMessage;
 
-bool tooLarge(const std::string& path, std::uintmax_t size) {
-  if (size <= kLargestMessage) return false;
-  error(path + ": too large (" + std::to_string(size) +
-        " bytes); a message holds at most 2147483647 bytes");
-  return true;
+void sayTooLarge(const std::string& path, const std::string& size) {
+  error(path + ": too large (" + size + " bytes); a message holds at most " +
+        std::to_string(messageLimit) + " bytes");
 }
 
-// The whole file, or standard input for "-".
+// The whole file, or standard input for "-", refused as soon as it passes
+// the message limit: a regular file by its size before anything is read,
+// a pipe, device or standard input once that many bytes have come, so that
+// no input makes talmo read (or hold) more than the limit.
 bool readFile(const std::string& path, std::string& bytes) {
-  if (path == "-") {
-    std::ostringstream all;
-    all << std::cin.rdbuf();
-    bytes = all.str();
-    return !tooLarge(path, bytes.size());
-  }
   std::error_code ec;
-  if (fs::is_directory(pathOf(path), ec)) {
-    error(path + ": is a directory");
-    return false;
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (path != "-") {
+    fs::path p = pathOf(path);
+    if (fs::is_directory(p, ec)) {
+      error(path + ": is a directory");
+      return false;
+    }
+    if (fs::is_regular_file(p, ec)) {
+      if (std::uintmax_t size = fs::file_size(p, ec); !ec && size > messageLimit) {
+        sayTooLarge(path, std::to_string(size));
+        return false;
+      }
+    }
+    file.open(p, std::ios::binary);
+    if (!file) {
+      error(path + ": cannot open: " + std::strerror(errno));
+      return false;
+    }
+    in = &file;
   }
-  // Refused before anything is read.
-  if (std::uintmax_t size = fs::file_size(pathOf(path), ec); !ec && tooLarge(path, size)) {
-    return false;
+  bytes.clear();
+  char chunk[1 << 16];
+  while (*in) {
+    in->read(chunk, sizeof chunk);
+    size_t n = static_cast<size_t>(in->gcount());
+    if (bytes.size() + n > messageLimit) {
+      sayTooLarge(path, "more than " + std::to_string(messageLimit));
+      bytes.clear();
+      bytes.shrink_to_fit();
+      return false;
+    }
+    // Grown to the limit at most, never past it by doubling.
+    if (bytes.size() + n > bytes.capacity()) {
+      bytes.reserve(static_cast<size_t>(
+          std::min<std::uintmax_t>(std::max<size_t>(2 * bytes.capacity(), 1 << 16), messageLimit)));
+    }
+    bytes.append(chunk, n);
   }
-  std::ifstream in(pathOf(path), std::ios::binary);
-  if (!in) {
-    error(path + ": cannot open: " + std::strerror(errno));
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  if (in->bad()) {
     error(path + ": cannot read: " + std::strerror(errno));
     return false;
   }
@@ -106,13 +130,24 @@ class Progress {
     if (shown_) std::cerr << "\r\033[K" << std::flush;
   }
   void at(size_t i, const std::string& name) const {
-    if (shown_) std::cerr << "\r\033[K[" << i + 1 << "/" << total_ << "] " << name << std::flush;
+    if (shown_) {
+      std::cerr << "\r\033[K[" << i + 1 << "/" << total_ << "] " << talmo::shown(name)
+                << std::flush;
+    }
   }
 
  private:
   size_t total_;
   bool shown_;
 };
+
+// JSON stays valid and safe on any input: everything outside ASCII is
+// written as a \u escape (so no control character reaches a terminal raw),
+// and bytes that are not UTF-8 (a file name, a value from a host that kept
+// them) become U+FFFD.
+std::string dumped(const json& value) {
+  return value.dump(-1, ' ', true, json::error_handler_t::replace);
+}
 
 json itemJson(const tessplug::Element* e) {
   json item = {{"name", tessplug::toUtf8(e->name)}, {"type", talmo::typeName(e->value.type)}};
@@ -124,39 +159,52 @@ json itemJson(const tessplug::Element* e) {
   return item;
 }
 
-json messageJson(const std::string& file, const talmo::Message& m) {
-  json items = json::array();
-  for (const tessplug::Element* e : m.items()) items.push_back(itemJson(e));
-  return {{"file", file},
-          {"items", items},
-          {"header_bytes", m.headerLength},
-          {"closed", m.closed},
-          {"next_parser", m.nextParser},
-          {"body_bytes", m.body().size()}};
+// One line per message, written item by item: a header of a million items
+// never stands whole in memory as JSON. The keys come in sorted order.
+void printJson(const std::string& file, const talmo::Message& m) {
+  std::cout << "{\"body_bytes\":" << m.body().size()
+            << ",\"closed\":" << (m.closed ? "true" : "false") << ",\"file\":" << dumped(file)
+            << ",\"header_bytes\":" << m.headerLength << ",\"items\":[";
+  const char* separator = "";
+  for (const tessplug::Element* e : m.items()) {
+    std::cout << separator << dumped(itemJson(e));
+    separator = ",";
+  }
+  std::cout << "],\"next_parser\":" << dumped(m.nextParser) << "}\n";
 }
 
-void printTable(const std::string& file, const talmo::Message& m) {
-  struct Row {
-    std::string name, type, value;
-  };
-  std::vector<Row> rows;
+// The tree as a table, every cell escaped and aligned by the columns a
+// terminal gives it. On a terminal a cell wider than the room left is cut
+// with "…" (unless wide); to a pipe or file nothing is cut. Two passes over
+// the items, so that no row is kept.
+void printTable(const std::string& file, const talmo::Message& m, bool wide) {
+  std::vector<tessplug::Element*> items = m.items();
+  auto nameOf = [](const tessplug::Element* e) { return talmo::shown(tessplug::toUtf8(e->name)); };
   size_t nameWidth = 4, typeWidth = 4;
-  for (const tessplug::Element* e : m.items()) {
-    rows.push_back(
-        {tessplug::toUtf8(e->name), talmo::typeName(e->value.type), talmo::showValue(e->value)});
-    nameWidth = std::max(nameWidth, rows.back().name.size());
-    typeWidth = std::max(typeWidth, rows.back().type.size());
+  for (const tessplug::Element* e : items) {
+    nameWidth = std::max(nameWidth, talmo::columnsOf(nameOf(e)));
+    typeWidth = std::max(typeWidth, talmo::typeName(e->value.type).size());
   }
-  std::cout << file << "\n";
-  auto line = [&](const std::string& a, const std::string& b, const std::string& c) {
-    std::cout << "  " << a << std::string(nameWidth - a.size() + 2, ' ') << b
-              << std::string(typeWidth - b.size() + 2, ' ') << c << "\n";
+  size_t valueWidth = SIZE_MAX;
+  if (size_t columns = wide ? 0 : talmo::platform::outputTerminalColumns(); columns > 0) {
+    nameWidth = std::min(nameWidth, std::max<size_t>(8, columns / 3));
+    size_t used = 2 + nameWidth + 2 + typeWidth + 2;
+    valueWidth = columns > used + 1 ? columns - used : 2;
+  }
+  auto line = [&](const std::string& name, const std::string& type, const std::string& value) {
+    std::string a = talmo::cutTo(name, nameWidth);
+    std::cout << "  " << a << std::string(nameWidth - talmo::columnsOf(a) + 2, ' ') << type
+              << std::string(typeWidth - type.size() + 2, ' ') << talmo::cutTo(value, valueWidth)
+              << "\n";
   };
+  std::cout << talmo::shown(file) << "\n";
   line("NAME", "TYPE", "VALUE");
-  for (const Row& r : rows) line(r.name, r.type, r.value);
+  for (const tessplug::Element* e : items) {
+    line(nameOf(e), talmo::typeName(e->value.type), talmo::shown(talmo::showValue(e->value)));
+  }
   std::cout << "  header: " << m.headerLength << " bytes, "
             << (m.closed ? "closed by \";\"" : "not closed by \";\"") << "\n"
-            << "  next parser: " << m.nextParser << "\n"
+            << "  next parser: " << talmo::shown(m.nextParser) << "\n"
             << "  body: " << m.body().size() << " bytes\n";
 }
 
@@ -215,13 +263,13 @@ int forEachMessage(Context& ctx, const std::vector<std::string>& files, F fn) {
   return status;
 }
 
-int runParse(Context& ctx, const std::vector<std::string>& files, bool asJson) {
+int runParse(Context& ctx, const std::vector<std::string>& files, bool asJson, bool wide) {
   return forEachMessage(ctx, files, [&](size_t i, const std::string& file, talmo::Message& m) {
     if (asJson) {
-      std::cout << messageJson(file, m).dump() << "\n";
+      printJson(file, m);
     } else {
       if (i > 0) std::cout << "\n";
-      printTable(file, m);
+      printTable(file, m, wide);
     }
     return kExitClean;
   });
@@ -241,6 +289,36 @@ bool splitSetting(const std::string& setting, std::string& name, std::string& va
     return false;
   }
   return true;
+}
+
+// The one way talmo writes a file: into a new file of its own beside the
+// target (created exclusively under a name no one can guess, so that no
+// planted file or link redirects the write), then moved over the target
+// whole. A failure leaves neither a half-written target nor the new file.
+bool writeMessageFile(const std::string& out, std::initializer_list<std::string_view> parts) {
+  fs::path target = pathOf(out);
+  fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  fs::path temporary;
+  std::string why;
+  int fd = talmo::platform::createUniqueFile(folder, utf8Of(target.filename()), temporary, why);
+  if (fd < 0) {
+    error(out + ": cannot write: " + why);
+    return false;
+  }
+  bool written = true;
+  for (std::string_view part : parts) {
+    written = written && talmo::platform::writeAll(fd, part.data(), part.size());
+  }
+  if (!written) why = std::strerror(errno);
+  if (!talmo::platform::closeFile(fd) && written) {
+    written = false;
+    why = std::strerror(errno);
+  }
+  if (written && talmo::platform::replaceFile(temporary, target, why)) return true;
+  error(out + ": cannot write: " + why);
+  std::error_code ec;
+  fs::remove(temporary, ec);
+  return false;
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -289,53 +367,46 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
     std::cout.flush();
     return std::cout ? kExitClean : kExitError;
   }
-  // Written beside the target and moved into place whole, so that a failure
-  // never leaves a half-written message behind.
-  fs::path target = pathOf(out);
-  fs::path temporary = pathOf(out + ".talmo-tmp");
-  {
-    std::ofstream o(temporary, std::ios::binary | std::ios::trunc);
-    o.write(header.data(), static_cast<std::streamsize>(header.size()));
-    o.write(body.data(), static_cast<std::streamsize>(body.size()));
-    o.close();
-    if (!o) {
-      error(out + ": cannot write: " + std::strerror(errno));
-      std::error_code ec;
-      fs::remove(temporary, ec);
-      return kExitError;
-    }
-  }
-  std::error_code ec;
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    error(out + ": cannot write: " + ec.message());
-    fs::remove(temporary, ec);
-    return kExitError;
-  }
-  return kExitClean;
+  return writeMessageFile(out, {header, body}) ? kExitClean : kExitError;
+}
+
+// "1,000,000"
+std::string grouped(size_t n) {
+  std::string digits = std::to_string(n);
+  for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+  return digits;
 }
 
 int runCheck(Context& ctx, const std::vector<std::string>& files, bool asJson) {
   return forEachMessage(ctx, files, [&](size_t, const std::string& file, talmo::Message& m) {
     talmo::CheckResult result = talmo::checkMessage(ctx.parserClass(), m);
     if (asJson) {
-      json warnings = json::array();
+      std::cout << "{\"file\":" << dumped(file)
+                << ",\"round_trip\":" << (result.roundTrips ? "true" : "false")
+                << ",\"warnings\":[";
+      const char* separator = "";
       for (const auto& w : result.warnings) {
-        warnings.push_back({{"item", w.item}, {"text", w.text}});
+        std::cout << separator << dumped(json{{"item", w.item}, {"text", w.text}});
+        separator = ",";
       }
-      std::cout << json{{"file", file},
-                        {"round_trip", result.roundTrips},
-                        {"written", result.written},
-                        {"warnings", warnings}}
-                       .dump()
-                << "\n";
+      std::cout << "],\"written\":" << dumped(result.written) << "}\n";
     } else {
-      std::cout << file << ": "
+      std::cout << talmo::shown(file) << ": "
                 << (result.roundTrips ? "reads back the same" : "DIFFERS when read back") << ", "
                 << result.warnings.size()
                 << (result.warnings.size() == 1 ? " warning" : " warnings") << "\n";
+      // Identical warnings are said once, with how many more there were.
+      std::map<std::pair<std::string, std::string>, size_t> seen;
+      for (const auto& w : result.warnings) ++seen[{w.item, w.text}];
       for (const auto& w : result.warnings) {
-        std::cout << "  warning: " << (w.item.empty() ? "" : w.item + ": ") << w.text << "\n";
+        auto found = seen.find({w.item, w.text});
+        if (found->second == 0) continue;
+        std::cout << "  warning: " << talmo::shown(w.item.empty() ? "" : w.item + ": ")
+                  << talmo::shown(w.text);
+        if (found->second > 1)
+          std::cout << " (and " << grouped(found->second - 1) << " more like it)";
+        std::cout << "\n";
+        found->second = 0;
       }
     }
     return result.warnings.empty() ? kExitClean : kExitWarnings;
@@ -357,6 +428,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", "talmo " TALMO_VERSION);
   Context ctx;
   ctx.pluginPath = defaultPluginPath(argv[0]);
+  app.add_option("--max-bytes", messageLimit,
+                 "refuse a message larger than this (default and ceiling: 2147483647)")
+      ->check(CLI::Range(std::uintmax_t{0}, kLargestMessage));
   app.add_option("--plugin", ctx.pluginPath,
                  "the plug-in to load (default: the one next to talmo, else the installed one)");
 
@@ -365,6 +439,8 @@ int main(int argc, char** argv) {
   auto* parse = app.add_subcommand("parse", "show each message's header as a tree");
   parse->add_option("FILE", files, "message files, - for standard input")->required();
   parse->add_flag("--json", asJson, "one JSON object per message (JSON Lines)");
+  bool wide = false;
+  parse->add_flag("--wide", wide, "on a terminal, show every cell whole (never cut with …)");
 
   std::string input, output;
   std::vector<std::string> sets, unsets;
@@ -387,7 +463,7 @@ int main(int argc, char** argv) {
     return code == 0 ? kExitClean : kExitError;
   }
   try {
-    if (*parse) return runParse(ctx, files, asJson);
+    if (*parse) return runParse(ctx, files, asJson, wide);
     if (*write) return runWrite(ctx, input, output, sets, unsets);
     if (*check) return runCheck(ctx, files, asJson);
     if (*info) return runInfo(ctx);
