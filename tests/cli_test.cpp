@@ -270,8 +270,7 @@ TEST_F(Cli, FileNamesBeyondAscii) {
   std::u8string utf8 = p.u8string();
   Outcome r = talmo({"parse", "--json", std::string(utf8.begin(), utf8.end())});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("caf\\u00e9 \\u65e5.msg\",\"header_bytes\":9"), std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("caf\\u00e9 \\u65e5.msg\",\"header_bytes\":9"), std::string::npos) << r.out;
 }
 
 }  // namespace
@@ -319,11 +318,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Cli, JsonIsValidAndAsciiOnAnyInput) {
   Outcome r = talmo({"parse", "--json", "-"}, "A\x1b(\xff\xe2\x80\xae);");
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("{\"name\":\"A\\u001b\",\"type\":\"character\",\"value\":\"" +
-                       std::string(kWindowsBuild ? "\\u00ff\\u00e2\\u0080\\u00ae"
-                                                 : "\\ufffd\\u202e") +
-                       "\"}"),
-            std::string::npos)
+  EXPECT_NE(
+      r.out.find("{\"name\":\"A\\u001b\",\"type\":\"character\",\"value\":\"" +
+                 std::string(kWindowsBuild ? "\\u00ff\\u00e2\\u0080\\u00ae" : "\\ufffd\\u202e") +
+                 "\"}"),
+      std::string::npos)
       << r.out;
 }
 
@@ -352,7 +351,8 @@ TEST_F(Cli, WriteNeverFollowsAPlantedLink) {
   if (kWindowsBuild) GTEST_SKIP() << "symbolic links need privileges on Windows";
   fs::path victim = file("victim", "precious");
   fs::path in = file("in.msg", "A(1);BODY");
-  for (const char* planted : {"out.msg.talmo-tmp", ".out.msg.talmo-tmp", "out.msg.tmp", "out.msg~"}) {
+  for (const char* planted :
+       {"out.msg.talmo-tmp", ".out.msg.talmo-tmp", "out.msg.tmp", "out.msg~"}) {
     fs::create_symlink(victim, dir_ / planted);
   }
   Outcome r = talmo({"write", in.string(), "-o", (dir_ / "out.msg").string()});
