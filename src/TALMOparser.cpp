@@ -29,6 +29,7 @@
 #include "node_utils.h"
 #include "platform.h"
 #include "plugin/tessplug.h"
+#include "talmo/fields.h"
 #include "talmo_heap.h"
 #include "talmo_version.h"
 #include "text_blocks.h"
@@ -95,12 +96,57 @@ CciParserTypeResult cpiParserType(CciParser* parser, CciContext* context);
    find it; nothing in the plug-in reads it. */
 __attribute__((used)) static const char versionMarker[] = "@(#)TALMOparser " TALMO_VERSION;
 
+/* The nineteen name constants: null in the loaded library, made by
+   initParserConstants (Unix: heap strings through the host's converter;
+   Windows: static literals) and never freed. */
+extern "C" {
+#define TALMO_NAME_CONSTANT(constant, text) const CciChar* constant = nullptr;
+#define TALMO_FIELD_CONSTANT(field, type) const CciChar* const##field = nullptr;
+TALMO_REGISTRATION_NAMES(TALMO_NAME_CONSTANT)
+TALMO_FIELDS(TALMO_FIELD_CONSTANT)
+#undef TALMO_NAME_CONSTANT
+#undef TALMO_FIELD_CONSTANT
+
+/* Makes, in table order, each constant that is not made yet, and keeps it
+   only when it holds its text exactly: a constant is made once for the
+   life of the library, so a later entry-point call neither leaks a second
+   set nor changes a name that other threads are reading. Returns 0 when a
+   constant could not be made; the entry point then registers nothing, and
+   a later call tries again. */
+int initParserConstants(void) {
+  struct NameConstant {
+    const CciChar** slot;
+    const char* text;
+  };
+#define TALMO_NAME_ENTRY(constant, text) {&constant, text},
+#define TALMO_FIELD_ENTRY(field, type) {& const##field, #field},
+  static const NameConstant names[] = {TALMO_REGISTRATION_NAMES(TALMO_NAME_ENTRY)
+                                           TALMO_FIELDS(TALMO_FIELD_ENTRY)};
+#undef TALMO_NAME_ENTRY
+#undef TALMO_FIELD_ENTRY
+  for (const NameConstant& name : names) {
+    if (*name.slot) continue;
+    const CciChar* text = platNameText(name.text);
+    if (!text) return 0;
+    size_t i = 0;
+    while (name.text[i] != 0 && text[i] == static_cast<unsigned char>(name.text[i])) ++i;
+    if (name.text[i] != 0 || text[i] != 0) {
+      platReleaseName(text);
+      return 0;
+    }
+    *name.slot = text;
+  }
+  return 1;
+}
+}
+
 /* The table handed to the host with the class; the host keeps its address
    and calls through it for the life of the library. */
 static ParserCallbackTable parserTable;
 
-TALMO_ENTRY_POINT CciFactory* lokGetParserFactory(void) {
-  if (!platNamesReady()) return nullptr;
+/* The one symbol the Windows DLL exports. */
+extern "C" CCI_EXPORT CciFactory* lokGetParserFactory(void) {
+  if (!initParserConstants()) return nullptr;
   /* One assignment gives every slot its value; a slot that the host may be
      calling through is never seen empty while the table is refilled. */
   parserTable = ParserCallbackTable{
@@ -207,16 +253,9 @@ struct FieldType {
 };
 
 /* Searched in this order; the names are compared whole, case included. */
-const FieldType kFieldTypes[] = {
-    {&constDATATYPE, valueTypeCharacter}, {&constCLASS, valueTypeCharacter},
-    {&constCONTROLNUM, valueTypeInteger}, {&constMSGNAME, valueTypeCharacter},
-    {&constMSGSEQNO, valueTypeCharacter}, {&constRECLEN, valueTypeInteger},
-    {&constRECDLM, valueTypeCharacter},   {&constRECFM, valueTypeCharacter},
-    {&constSENDER, valueTypeCharacter},   {&constSENDQUAL, valueTypeCharacter},
-    {&constRECEIVER, valueTypeCharacter}, {&constRECVQUAL, valueTypeCharacter},
-    {&constFROM, valueTypeCharacter},     {&constUNIQUEID, valueTypeCharacter},
-    {&constDATE, valueTypeDate},          {&constTIME, valueTypeTime},
-};
+#define TALMO_FIELD_TYPE(field, type) {& const##field, type},
+const FieldType kFieldTypes[] = {TALMO_FIELDS(TALMO_FIELD_TYPE)};
+#undef TALMO_FIELD_TYPE
 
 int WhatType(const CciChar* name) {
   for (const FieldType& field : kFieldTypes) {

@@ -46,7 +46,7 @@ const unsigned kInitialCapacity = 32;
 
 /* The compiler supplies both the file, as the build records it, and the line
    of the test that failed. */
-#define ALLOCATION_FAILED() allocationFailed(TALMO_SOURCE_FILE, __LINE__)
+#define ALLOCATION_FAILED() allocationFailed(platSourceFileName(__FILE__), __LINE__)
 
 static void NodeStringBufferResize(NodeStringBuffer* buffer, size_t count);
 

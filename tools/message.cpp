@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "talmo/fields.h"
+
 namespace talmo {
 
 using tessplug::Element;
@@ -16,9 +18,9 @@ namespace {
 
 // The names the plug-in types by its field table; any other is character
 // text, which is legal but often a misspelling.
-const char* const kFieldNames[] = {
-    "DATATYPE", "CLASS",    "CONTROLNUM", "MSGNAME",  "MSGSEQNO", "RECLEN",   "RECDLM", "RECFM",
-    "SENDER",   "SENDQUAL", "RECEIVER",   "RECVQUAL", "FROM",     "UNIQUEID", "DATE",   "TIME"};
+#define TALMO_FIELD_NAME(field, type) #field,
+const char* const kFieldNames[] = {TALMO_FIELDS(TALMO_FIELD_NAME)};
+#undef TALMO_FIELD_NAME
 
 bool isFieldName(std::string_view name) {
   return std::find(std::begin(kFieldNames), std::end(kFieldNames), name) != std::end(kFieldNames);
