@@ -6,6 +6,7 @@
 namespace talmo_bench {
 
 using tessplug::Op;
+using tessplug::Shape;
 
 int Program::slotOf(const void* handle) {
   if (!handle) return -1;
@@ -19,9 +20,9 @@ void Program::add(const std::vector<tessplug::Call>& log) {
   for (const tessplug::Call& call : log) {
     Step step;
     step.op = call.op;
-    bool onParser = call.op == Op::BufferPointer || call.op == Op::BufferSize ||
-                    call.op == Op::BufferByte || call.op == Op::AppendToBuffer ||
-                    call.op == Op::RootElement || call.op == Op::CreateElement;
+    Shape shape = tessplug::opShape(call.op);
+    bool onParser = shape == Shape::Parser || shape == Shape::ParserOffset ||
+                    shape == Shape::ParserBytes || shape == Shape::ParserGivesElement;
     step.target = onParser ? -1 : slotOf(call.target);
     step.other = slotOf(call.other);
     step.result = slotOf(call.result);
@@ -30,11 +31,10 @@ void Program::add(const std::vector<tessplug::Call>& log) {
     step.bytes = call.bytes;
     step.time = call.time;
     step.date = call.date;
-    if (call.op == Op::MbsToUcs || call.op == Op::ElementName ||
-        call.op == Op::ElementCharacterValue || call.op == Op::ElementDecimalValue) {
+    if (shape == Shape::BytesToUnits || shape == Shape::ElementUnits) {
       units_.resize(std::max(units_.size(), static_cast<size_t>(call.number) + 1));
     }
-    if (call.op == Op::UcsToMbs) {
+    if (shape == Shape::UnitsToBytes) {
       bytes_.resize(std::max(bytes_.size(), static_cast<size_t>(call.number) + 1));
     }
     steps_.push_back(std::move(step));
@@ -50,104 +50,33 @@ void Program::replay(tessplug::Parser& parser, size_t from, size_t to) {
     const Step& s = steps_[i];
     CciElement* e = s.target >= 0 ? slot[s.target] : nullptr;
     CciElement* got = nullptr;
-    switch (s.op) {
-      case Op::BufferPointer:
-        cpiBufferPointer(&rc, p);
-        break;
-      case Op::BufferSize:
-        cpiBufferSize(&rc, p);
-        break;
-      case Op::BufferByte:
-        cpiBufferByte(&rc, p, static_cast<int>(s.number));
-        break;
-      case Op::AppendToBuffer:
-        cpiAppendToBuffer(&rc, p, s.bytes.data(), static_cast<int>(s.number));
-        break;
-      case Op::RootElement:
-        got = cpiRootElement(&rc, p);
-        break;
-      case Op::CreateElement:
-        got = cpiCreateElement(&rc, p);
-        break;
-      case Op::FirstChild:
-        got = cpiFirstChild(&rc, e);
-        break;
-      case Op::NextSibling:
-        got = cpiNextSibling(&rc, e);
-        break;
-      case Op::Parent:
-        got = cpiParent(&rc, e);
-        break;
-      case Op::ElementType:
-        cpiElementType(&rc, e);
-        break;
-      case Op::ElementValueType:
-        cniElementValueType(&rc, e);
-        break;
-      case Op::SetElementType:
-        cpiSetElementType(&rc, e, static_cast<int>(s.number));
-        break;
-      case Op::SetElementName:
-        cpiSetElementName(&rc, e, s.text.c_str());
-        break;
-      case Op::AddAsLastChild:
-        cpiAddAsLastChild(&rc, e, s.other >= 0 ? slot[s.other] : nullptr);
-        break;
-      case Op::ElementName:
-        cpiElementName(&rc, e, units_.data(), static_cast<int>(s.number));
-        break;
-      case Op::SetElementCompletePrevious:
-        cpiSetElementCompletePrevious(&rc, e, static_cast<int>(s.number));
-        break;
-      case Op::SetElementCompleteNext:
-        cpiSetElementCompleteNext(&rc, e, static_cast<int>(s.number));
-        break;
-      case Op::ElementCompleteNext:
-        cpiElementCompleteNext(&rc, e);
-        break;
-      case Op::SetElementIntegerValue:
-        cpiSetElementIntegerValue(&rc, e, s.number);
-        break;
-      case Op::SetElementCharacterValue:
-        cpiSetElementCharacterValue(&rc, e, s.text.c_str(), static_cast<int>(s.number));
-        break;
-      case Op::SetElementTimeValue:
-        cpiSetElementTimeValue(&rc, e, &s.time);
-        break;
-      case Op::SetElementDateValue:
-        cpiSetElementDateValue(&rc, e, &s.date);
-        break;
-      case Op::ElementBooleanValue:
-        cpiElementBooleanValue(&rc, e);
-        break;
-      case Op::ElementIntegerValue:
-        cpiElementIntegerValue(&rc, e);
-        break;
-      case Op::ElementRealValue:
-        cpiElementRealValue(&rc, e);
-        break;
-      case Op::ElementTimeValue:
-        cpiElementTimeValue(&rc, e);
-        break;
-      case Op::ElementDateValue:
-        cpiElementDateValue(&rc, e);
-        break;
-      case Op::ElementDecimalValue:
-        cpiElementDecimalValue(&rc, e, units_.data(), static_cast<int>(s.number));
-        break;
-      case Op::ElementCharacterValue:
-        cpiElementCharacterValue(&rc, e, units_.data(), static_cast<int>(s.number));
-        break;
-      case Op::MbsToUcs:
-        cciMbsToUcs(&rc, s.bytes.c_str(), units_.data(), static_cast<int>(s.number), codePageUtf8);
-        break;
-      case Op::UcsToMbs:
-        cciUcsToMbs(&rc, s.text.c_str(), bytes_.data(), static_cast<int>(s.number), codePageUtf8);
-        break;
-      case Op::CreateParserFactory:
-      case Op::DefineParserClass:
-        break;
-    }
+    // Each operation issued with the arguments its shape takes; only the
+    // shapes that hand back an element keep the result.
+#define REPLAY_Registration(fn) (void)0
+#define REPLAY_Parser(fn) fn(&rc, p)
+#define REPLAY_ParserOffset(fn) fn(&rc, p, static_cast<int>(s.number))
+#define REPLAY_ParserBytes(fn) fn(&rc, p, s.bytes.data(), static_cast<int>(s.number))
+#define REPLAY_ParserGivesElement(fn) got = fn(&rc, p)
+#define REPLAY_ElementGivesElement(fn) got = fn(&rc, e)
+#define REPLAY_Element(fn) fn(&rc, e)
+#define REPLAY_ElementNumber(fn) fn(&rc, e, static_cast<int>(s.number))
+#define REPLAY_ElementInteger(fn) fn(&rc, e, s.number)
+#define REPLAY_ElementText(fn) fn(&rc, e, s.text.c_str())
+#define REPLAY_ElementTextCount(fn) fn(&rc, e, s.text.c_str(), static_cast<int>(s.number))
+#define REPLAY_ElementChild(fn) fn(&rc, e, s.other >= 0 ? slot[s.other] : nullptr)
+#define REPLAY_ElementUnits(fn) fn(&rc, e, units_.data(), static_cast<int>(s.number))
+#define REPLAY_ElementTime(fn) fn(&rc, e, &s.time)
+#define REPLAY_ElementDate(fn) fn(&rc, e, &s.date)
+#define REPLAY_BytesToUnits(fn) \
+  fn(&rc, s.bytes.c_str(), units_.data(), static_cast<int>(s.number), codePageUtf8)
+#define REPLAY_UnitsToBytes(fn) \
+  fn(&rc, s.text.c_str(), bytes_.data(), static_cast<int>(s.number), codePageUtf8)
+#define REPLAY_CASE(op, name, shape) \
+  case Op::op:                       \
+    REPLAY_##shape(name);            \
+    break;
+    switch (s.op) { TESSPLUG_OPERATIONS(REPLAY_CASE) }
+#undef REPLAY_CASE
     if (s.result >= 0) slot[s.result] = got;
   }
 }

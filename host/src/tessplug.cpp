@@ -177,43 +177,18 @@ std::vector<std::unique_ptr<FactoryRecord>>& factories() {
 // ---- Names of operations ----
 
 const char* opName(Op op) {
-  static const char* const names[kOpCount] = {
-      "cpiCreateParserFactory",
-      "cpiDefineParserClass",
-      "cpiBufferPointer",
-      "cpiBufferSize",
-      "cpiBufferByte",
-      "cpiAppendToBuffer",
-      "cpiRootElement",
-      "cpiCreateElement",
-      "cpiFirstChild",
-      "cpiNextSibling",
-      "cpiParent",
-      "cpiElementType",
-      "cniElementValueType",
-      "cpiSetElementType",
-      "cpiSetElementName",
-      "cpiAddAsLastChild",
-      "cpiElementName",
-      "cpiSetElementCompletePrevious",
-      "cpiSetElementCompleteNext",
-      "cpiElementCompleteNext",
-      "cpiSetElementIntegerValue",
-      "cpiSetElementCharacterValue",
-      "cpiSetElementTimeValue",
-      "cpiSetElementDateValue",
-      "cpiElementBooleanValue",
-      "cpiElementIntegerValue",
-      "cpiElementRealValue",
-      "cpiElementTimeValue",
-      "cpiElementDateValue",
-      "cpiElementDecimalValue",
-      "cpiElementCharacterValue",
-      "cciMbsToUcs",
-      "cciUcsToMbs",
-  };
+#define TESSPLUG_OP_NAME(op, name, shape) #name,
+  static const char* const names[kOpCount] = {TESSPLUG_OPERATIONS(TESSPLUG_OP_NAME)};
+#undef TESSPLUG_OP_NAME
   int i = static_cast<int>(op);
   return i >= 0 && i < kOpCount ? names[i] : "?";
+}
+
+Shape opShape(Op op) {
+#define TESSPLUG_OP_SHAPE(op, name, shape) Shape::shape,
+  static const Shape shapes[kOpCount] = {TESSPLUG_OPERATIONS(TESSPLUG_OP_SHAPE)};
+#undef TESSPLUG_OP_SHAPE
+  return shapes[static_cast<int>(op)];
 }
 
 // ---- Faults and the call log ----
@@ -246,19 +221,16 @@ std::vector<Call> stopCallLog() {
 
 std::string describe(const Call& call) {
   std::string s = opName(call.op);
-  switch (call.op) {
-    case Op::BufferByte:
-    case Op::SetElementType:
-    case Op::SetElementIntegerValue:
-    case Op::SetElementCompletePrevious:
-    case Op::SetElementCompleteNext:
-    case Op::AppendToBuffer:
+  switch (opShape(call.op)) {
+    case Shape::ParserOffset:
+    case Shape::ParserBytes:
+    case Shape::ElementNumber:
+    case Shape::ElementInteger:
       s.append(" ").append(std::to_string(call.number));
       break;
-    case Op::SetElementName:
-    case Op::SetElementCharacterValue:
-    case Op::CreateParserFactory:
-    case Op::DefineParserClass:
+    case Shape::Registration:
+    case Shape::ElementText:
+    case Shape::ElementTextCount:
       s.append(" \"").append(toUtf8(call.text)).append("\"");
       break;
     default:

@@ -29,44 +29,75 @@ using TextView = std::basic_string_view<CciChar>;
 Text toText(std::string_view utf8);
 std::string toUtf8(TextView text);
 
-// ---- The host operations, by name: for fault plans and the call log. ----
-enum class Op {
-  CreateParserFactory,
-  DefineParserClass,
-  BufferPointer,
-  BufferSize,
-  BufferByte,
-  AppendToBuffer,
-  RootElement,
-  CreateElement,
-  FirstChild,
-  NextSibling,
-  Parent,
-  ElementType,
-  ElementValueType,
-  SetElementType,
-  SetElementName,
-  AddAsLastChild,
-  ElementName,
-  SetElementCompletePrevious,
-  SetElementCompleteNext,
-  ElementCompleteNext,
-  SetElementIntegerValue,
-  SetElementCharacterValue,
-  SetElementTimeValue,
-  SetElementDateValue,
-  ElementBooleanValue,
-  ElementIntegerValue,
-  ElementRealValue,
-  ElementTimeValue,
-  ElementDateValue,
-  ElementDecimalValue,
-  ElementCharacterValue,
-  MbsToUcs,
-  UcsToMbs,
-};
-inline constexpr int kOpCount = static_cast<int>(Op::UcsToMbs) + 1;
+// ---- The host operations ----
+// Each of the 33 once: its name here, its C name, and the shape of its
+// arguments after the return code (what the call log keeps of it, how
+// describe() shows it, how a recorded call is issued again). The enum, the
+// count, the names and the shapes below are made from this list.
+#define TESSPLUG_OPERATIONS(X)                                                \
+  X(CreateParserFactory, cpiCreateParserFactory, Registration)                \
+  X(DefineParserClass, cpiDefineParserClass, Registration)                    \
+  X(BufferPointer, cpiBufferPointer, Parser)                                  \
+  X(BufferSize, cpiBufferSize, Parser)                                        \
+  X(BufferByte, cpiBufferByte, ParserOffset)                                  \
+  X(AppendToBuffer, cpiAppendToBuffer, ParserBytes)                           \
+  X(RootElement, cpiRootElement, ParserGivesElement)                          \
+  X(CreateElement, cpiCreateElement, ParserGivesElement)                      \
+  X(FirstChild, cpiFirstChild, ElementGivesElement)                           \
+  X(NextSibling, cpiNextSibling, ElementGivesElement)                         \
+  X(Parent, cpiParent, ElementGivesElement)                                   \
+  X(ElementType, cpiElementType, Element)                                     \
+  X(ElementValueType, cniElementValueType, Element)                           \
+  X(SetElementType, cpiSetElementType, ElementNumber)                         \
+  X(SetElementName, cpiSetElementName, ElementText)                           \
+  X(AddAsLastChild, cpiAddAsLastChild, ElementChild)                          \
+  X(ElementName, cpiElementName, ElementUnits)                                \
+  X(SetElementCompletePrevious, cpiSetElementCompletePrevious, ElementNumber) \
+  X(SetElementCompleteNext, cpiSetElementCompleteNext, ElementNumber)         \
+  X(ElementCompleteNext, cpiElementCompleteNext, Element)                     \
+  X(SetElementIntegerValue, cpiSetElementIntegerValue, ElementInteger)        \
+  X(SetElementCharacterValue, cpiSetElementCharacterValue, ElementTextCount)  \
+  X(SetElementTimeValue, cpiSetElementTimeValue, ElementTime)                 \
+  X(SetElementDateValue, cpiSetElementDateValue, ElementDate)                 \
+  X(ElementBooleanValue, cpiElementBooleanValue, Element)                     \
+  X(ElementIntegerValue, cpiElementIntegerValue, Element)                     \
+  X(ElementRealValue, cpiElementRealValue, Element)                           \
+  X(ElementTimeValue, cpiElementTimeValue, Element)                           \
+  X(ElementDateValue, cpiElementDateValue, Element)                           \
+  X(ElementDecimalValue, cpiElementDecimalValue, ElementUnits)                \
+  X(ElementCharacterValue, cpiElementCharacterValue, ElementUnits)            \
+  X(MbsToUcs, cciMbsToUcs, BytesToUnits)                                      \
+  X(UcsToMbs, cciUcsToMbs, UnitsToBytes)
+
+#define TESSPLUG_OP_ENUM(op, name, shape) op,
+enum class Op { TESSPLUG_OPERATIONS(TESSPLUG_OP_ENUM) };
+#undef TESSPLUG_OP_ENUM
+#define TESSPLUG_OP_COUNT(op, name, shape) +1
+inline constexpr int kOpCount = 0 TESSPLUG_OPERATIONS(TESSPLUG_OP_COUNT);
+#undef TESSPLUG_OP_COUNT
 const char* opName(Op op);  // the C name, e.g. "cpiBufferByte"
+
+// The arguments an operation takes after the return code.
+enum class Shape {
+  Registration,         // a factory or class name (text)
+  Parser,               // the parser
+  ParserOffset,         // the parser, an offset (number)
+  ParserBytes,          // the parser, bytes and their count (number)
+  ParserGivesElement,   // the parser; hands back an element
+  ElementGivesElement,  // an element; hands back an element
+  Element,              // an element
+  ElementNumber,        // an element, an int (number)
+  ElementInteger,       // an element, a 64-bit integer (number)
+  ElementText,          // an element, a text
+  ElementTextCount,     // an element, a text and its length (number)
+  ElementChild,         // an element, a child element (other)
+  ElementUnits,         // an element, a buffer of count (number) units
+  ElementTime,          // an element, a time record
+  ElementDate,          // an element, a date record
+  BytesToUnits,         // bytes, a buffer of count (number) units, code page
+  UnitsToBytes,         // a text, a buffer of count (number) bytes, code page
+};
+Shape opShape(Op op);
 
 // ---- Faults ----
 // How an injected fault shows: Fail does nothing and gives a zero or null
