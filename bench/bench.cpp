@@ -26,12 +26,12 @@ using tessplug::Parser;
 const tessplug::ParserClass& talmoClass() {
   static const tessplug::ParserClass* parserClass = [] {
     std::string error;
-    auto plugin = tessplug::loadPlugin(TALMO_PLUGIN_PATH, error);
-    if (!plugin || !tessplug::callEntryPoint(*plugin)) {
-      std::fprintf(stderr, "cannot load %s: %s\n", TALMO_PLUGIN_PATH, error.c_str());
+    auto loaded = tessplug::loadParserClass(TALMO_PLUGIN_PATH, "TALMO", error);
+    if (!loaded) {
+      std::fprintf(stderr, "%s\n", error.c_str());
       std::exit(2);
     }
-    return tessplug::findParserClass(tessplug::toText("TALMO"));
+    return loaded->parserClass;
   }();
   return *parserClass;
 }

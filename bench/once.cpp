@@ -37,12 +37,12 @@ extern "C" __attribute__((noinline)) void measuredFloorWrite(talmo_bench::Progra
 
 int main() {
   std::string error;
-  auto plugin = tessplug::loadPlugin(TALMO_PLUGIN_PATH, error);
-  if (!plugin || !tessplug::callEntryPoint(*plugin)) {
-    std::fprintf(stderr, "cannot load %s: %s\n", TALMO_PLUGIN_PATH, error.c_str());
+  auto loaded = tessplug::loadParserClass(TALMO_PLUGIN_PATH, "TALMO", error);
+  if (!loaded) {
+    std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
-  const tessplug::ParserClass& c = *tessplug::findParserClass(tessplug::toText("TALMO"));
+  const tessplug::ParserClass& c = *loaded->parserClass;
   tessplug::Parser warm(c, kExample);
   warm.createContext();
   warm.parseBuffer(0);

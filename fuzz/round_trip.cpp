@@ -31,10 +31,10 @@ bool negativePart(const tessplug::Tree& root) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
-  talmo_fuzz::Round first = talmo_fuzz::parseAndWrite(input, 0);
+  tessplug::Round first = talmo_fuzz::parseAndWrite(input, 0);
   if (negativePart(first.tree)) return 0;
-  talmo_fuzz::Round second = talmo_fuzz::parseAndWrite(first.written, 0);
-  talmo_fuzz::Round third = talmo_fuzz::parseAndWrite(second.written, 0);
+  tessplug::Round second = talmo_fuzz::parseAndWrite(first.written, 0);
+  tessplug::Round third = talmo_fuzz::parseAndWrite(second.written, 0);
   if (second.offset != static_cast<int>(first.written.size())) std::abort();
   if (second.written != first.written) std::abort();
   if (!(third.tree == second.tree)) std::abort();

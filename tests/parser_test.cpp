@@ -263,12 +263,12 @@ TEST(OnDemand, AfterParseBufferNothingChanges) {
   auto parser = parserOver(kExample);
   parser->parseBuffer(0);
   tessplug::Tree before = tessplug::snapshot(parser->root());
-  tessplug::Element* first = parser->root()->firstChild;
+  tessplug::Element* first = tessplug::children(parser->root()).front();
   parser->parseFirstChild(parser->root());
   parser->parseLastChild(parser->root());
   parser->parseLeftSibling(first);
   parser->parseRightSibling(first);
-  parser->parseRightSibling(parser->root()->lastChild);
+  parser->parseRightSibling(tessplug::children(parser->root()).back());
   EXPECT_EQ(tessplug::snapshot(parser->root()), before);
 }
 
@@ -276,7 +276,7 @@ TEST(OnDemand, LastChildOnNameValueElementOnlyAsksItsType) {
   auto parser = parserOver("A(1)");
   parser->parseBuffer(0);
   tessplug::startCallLog();
-  parser->parseLastChild(parser->root()->firstChild);
+  parser->parseLastChild(tessplug::children(parser->root()).front());
   auto calls = tessplug::stopCallLog();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].op, tessplug::Op::ElementType);
@@ -286,7 +286,7 @@ TEST(OnDemand, LeftSiblingCallsNothing) {
   auto parser = parserOver("A(1);");
   parser->parseBuffer(0);
   tessplug::startCallLog();
-  parser->parseLeftSibling(parser->root()->firstChild);
+  parser->parseLeftSibling(tessplug::children(parser->root()).front());
   EXPECT_TRUE(tessplug::stopCallLog().empty());
 }
 
@@ -324,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(Callbacks, CompleteFlag,
         TruthCase{"first_child", [](tessplug::Parser& p) { p.parseFirstChild(p.root()); },
                   {Op::ElementCompleteNext},
                   {Op::ElementCompleteNext, Op::ElementType, Op::ElementCompleteNext, Op::FirstChild}},
-        TruthCase{"right_sibling", [](tessplug::Parser& p) { p.parseRightSibling(p.root()->firstChild); },
+        TruthCase{"right_sibling", [](tessplug::Parser& p) { p.parseRightSibling(tessplug::children(p.root()).front()); },
                   {Op::Parent, Op::ElementCompleteNext},
                   {Op::Parent, Op::ElementCompleteNext, Op::NextSibling}}),
                          // clang-format on

@@ -11,8 +11,10 @@
 namespace talmo {
 
 using tessplug::Element;
+using tessplug::nameOf;
 using tessplug::Text;
 using tessplug::Value;
+using tessplug::valueOf;
 
 namespace {
 
@@ -135,30 +137,12 @@ bool sameItems(const Message& a, const Message& b) {
   std::vector<Element*> x = a.items(), y = b.items();
   if (x.size() != y.size()) return false;
   for (size_t i = 0; i < x.size(); ++i) {
-    if (x[i]->name != y[i]->name || !(x[i]->value == y[i]->value)) return false;
+    if (nameOf(x[i]) != nameOf(y[i]) || !(valueOf(x[i]) == valueOf(y[i]))) return false;
   }
   return true;
 }
 
 }  // namespace
-
-std::optional<LoadedPlugin> loadTalmo(const std::string& path, std::string& error) {
-  auto library = tessplug::loadPlugin(path, error);
-  if (!library) return std::nullopt;
-  LoadedPlugin loaded;
-  loaded.library = *library;
-  loaded.factory = tessplug::callEntryPoint(loaded.library);
-  if (!loaded.factory) {
-    error = path + ": the entry point created no parser factory";
-    return std::nullopt;
-  }
-  loaded.parserClass = tessplug::findParserClass(tessplug::toText("TALMO"));
-  if (!loaded.parserClass) {
-    error = path + ": no parser class \"TALMO\" was registered";
-    return std::nullopt;
-  }
-  return loaded;
-}
 
 std::string_view Message::body() const {
   size_t start = std::min(static_cast<size_t>(std::max(headerLength, 0)), bytes.size());
@@ -166,9 +150,7 @@ std::string_view Message::body() const {
 }
 
 std::vector<Element*> Message::items() const {
-  std::vector<Element*> items;
-  for (Element* e = parser->root()->firstChild; e; e = e->next) items.push_back(e);
-  return items;
+  return tessplug::children(parser->root());
 }
 
 std::unique_ptr<Message> readMessage(const tessplug::ParserClass& parserClass, std::string bytes) {
@@ -178,7 +160,7 @@ std::unique_ptr<Message> readMessage(const tessplug::ParserClass& parserClass, s
                                                        static_cast<int>(message->bytes.size()));
   if (!message->parser->createContext()) return nullptr;
   message->headerLength = message->parser->parseBuffer(0);
-  message->closed = message->parser->root()->completeNext;
+  message->closed = tessplug::isComplete(message->parser->root());
   Text next = message->parser->nextParserClassName(256);
   next.resize(std::min(next.find(CciChar(0)), next.size()));
   message->nextParser = tessplug::toUtf8(next);
@@ -195,8 +177,8 @@ std::string writeHeader(Message& message) {
 Value typedValue(const tessplug::ParserClass& parserClass, const std::string& name,
                  const std::string& text) {
   auto scratch = readMessage(parserClass, name + "(" + text + ");");
-  if (!scratch || !scratch->parser->root()->firstChild) return Value::ofCharacter(text);
-  return scratch->parser->root()->firstChild->value;
+  if (!scratch || scratch->items().empty()) return Value::ofCharacter(text);
+  return valueOf(scratch->items().front());
 }
 
 std::string unreadableReason(std::string_view name, std::string_view valueText) {
@@ -285,10 +267,10 @@ CheckResult checkMessage(const tessplug::ParserClass& parserClass, Message& mess
   std::vector<RawItem> raw = scanItems(message.bytes);
   std::vector<Element*> items = message.items();
   for (size_t i = 0; i < items.size(); ++i) {
-    std::string name = tessplug::toUtf8(items[i]->name);
-    std::string rawValue = i < raw.size() ? raw[i].value : tessplug::toUtf8(items[i]->value.text);
+    std::string name = tessplug::toUtf8(nameOf(items[i]));
+    std::string rawValue = i < raw.size() ? raw[i].value : tessplug::toUtf8(valueOf(items[i]).text);
     if (!isFieldName(name)) out.push_back({name, "the name is not one of the sixteen fields"});
-    if (name == "CLASS" && items[i]->value.text.size() > 15) {
+    if (name == "CLASS" && valueOf(items[i]).text.size() > 15) {
       out.push_back({name, "the value is longer than 15 characters; the class reported is \"" +
                                message.nextParser + "\""});
     }
@@ -300,15 +282,15 @@ CheckResult checkMessage(const tessplug::ParserClass& parserClass, Message& mess
       out.push_back({name, "the name is written back with other bytes: \"" + raw[i].name +
                                "\" becomes \"" + name + "\""});
     }
-    if (i < raw.size() && items[i]->value.type == valueTypeCharacter) {
-      std::string written = showValue(items[i]->value);
+    if (i < raw.size() && valueOf(items[i]).type == valueTypeCharacter) {
+      std::string written = showValue(valueOf(items[i]));
       if (written != rawValue) {
         out.push_back({name, "the value is written back with other bytes: \"" + rawValue +
                                  "\" becomes \"" + written + "\""});
       }
     }
-    valueFindings(name, items[i]->value, rawValue, out);
-    std::string shown = showValue(items[i]->value);
+    valueFindings(name, valueOf(items[i]), rawValue, out);
+    std::string shown = showValue(valueOf(items[i]));
     if (std::string why = unreadableReason(name, shown); !why.empty()) {
       out.push_back({name, "will not read back as one item: " + why});
     }

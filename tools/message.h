@@ -14,16 +14,6 @@
 
 namespace talmo {
 
-struct LoadedPlugin {
-  tessplug::Plugin library;
-  CciFactory* factory = nullptr;
-  const tessplug::ParserClass* parserClass = nullptr;
-};
-
-// Loads the plug-in at path, calls its entry point and finds the class
-// "TALMO"; on failure says why in error.
-std::optional<LoadedPlugin> loadTalmo(const std::string& path, std::string& error);
-
 // One message: the file's bytes, the header read into the tree and what the
 // plug-in reported about it.
 struct Message {

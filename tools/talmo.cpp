@@ -150,11 +150,12 @@ std::string dumped(const json& value) {
 }
 
 json itemJson(const tessplug::Element* e) {
-  json item = {{"name", tessplug::toUtf8(e->name)}, {"type", talmo::typeName(e->value.type)}};
-  if (e->value.type == valueTypeInteger) {
-    item["value"] = e->value.integer;
+  json item = {{"name", tessplug::toUtf8(tessplug::nameOf(e))},
+               {"type", talmo::typeName(tessplug::valueOf(e).type)}};
+  if (tessplug::valueOf(e).type == valueTypeInteger) {
+    item["value"] = tessplug::valueOf(e).integer;
   } else {
-    item["value"] = talmo::showValue(e->value);
+    item["value"] = talmo::showValue(tessplug::valueOf(e));
   }
   return item;
 }
@@ -179,11 +180,13 @@ void printJson(const std::string& file, const talmo::Message& m) {
 // the items, so that no row is kept.
 void printTable(const std::string& file, const talmo::Message& m, bool wide) {
   std::vector<tessplug::Element*> items = m.items();
-  auto nameOf = [](const tessplug::Element* e) { return talmo::shown(tessplug::toUtf8(e->name)); };
+  auto nameOf = [](const tessplug::Element* e) {
+    return talmo::shown(tessplug::toUtf8(tessplug::nameOf(e)));
+  };
   size_t nameWidth = 4, typeWidth = 4;
   for (const tessplug::Element* e : items) {
     nameWidth = std::max(nameWidth, talmo::columnsOf(nameOf(e)));
-    typeWidth = std::max(typeWidth, talmo::typeName(e->value.type).size());
+    typeWidth = std::max(typeWidth, talmo::typeName(tessplug::valueOf(e).type).size());
   }
   size_t valueWidth = SIZE_MAX;
   if (size_t columns = wide ? 0 : talmo::platform::outputTerminalColumns(); columns > 0) {
@@ -200,7 +203,8 @@ void printTable(const std::string& file, const talmo::Message& m, bool wide) {
   std::cout << talmo::shown(file) << "\n";
   line("NAME", "TYPE", "VALUE");
   for (const tessplug::Element* e : items) {
-    line(nameOf(e), talmo::typeName(e->value.type), talmo::shown(talmo::showValue(e->value)));
+    line(nameOf(e), talmo::typeName(tessplug::valueOf(e).type),
+         talmo::shown(talmo::showValue(tessplug::valueOf(e))));
   }
   std::cout << "  header: " << m.headerLength << " bytes, "
             << (m.closed ? "closed by \";\"" : "not closed by \";\"") << "\n"
@@ -210,7 +214,7 @@ void printTable(const std::string& file, const talmo::Message& m, bool wide) {
 
 struct Context {
   std::string pluginPath;
-  std::optional<talmo::LoadedPlugin> plugin;
+  std::optional<tessplug::LoadedClass> plugin;
 
   bool load() {
     std::string why;
@@ -219,7 +223,7 @@ struct Context {
       error("plug-in not found: " + pluginPath + " (choose one with --plugin PATH)");
       return false;
     }
-    plugin = talmo::loadTalmo(pluginPath, why);
+    plugin = tessplug::loadParserClass(pluginPath, "TALMO", why);
     if (!plugin) error(why);
     return plugin.has_value();
   }
@@ -344,14 +348,14 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
   tessplug::Parser& parser = *message->parser;
   for (const std::string& name : unsets) {
     for (tessplug::Element* e : message->items()) {
-      if (tessplug::toUtf8(e->name) == name) parser.detach(e);
+      if (tessplug::toUtf8(tessplug::nameOf(e)) == name) parser.detach(e);
     }
   }
   for (const auto& [name, text] : settings) {
     tessplug::Value value = talmo::typedValue(ctx.parserClass(), name, text);
     bool found = false;
     for (tessplug::Element* e : message->items()) {
-      if (tessplug::toUtf8(e->name) == name) {
+      if (tessplug::toUtf8(tessplug::nameOf(e)) == name) {
         parser.setValue(e, value);
         found = true;
       }

@@ -62,8 +62,8 @@ Text readText(std::string_view bytes) {
   return units;
 }
 
-std::unique_ptr<tessplug::Parser> parserOver(std::string_view bytes) {
-  auto parser = std::make_unique<tessplug::Parser>(talmoClass(), bytes);
+std::unique_ptr<GuardedParser> parserOver(std::string_view bytes) {
+  auto parser = std::make_unique<GuardedParser>(talmoClass(), bytes);
   EXPECT_TRUE(parser->createContext());
   return parser;
 }

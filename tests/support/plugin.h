@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "guarded.h"
 #include "tessplug/host.h"
 
 namespace talmo_test {
@@ -50,8 +51,19 @@ struct CaseName {
 Text T(std::string_view utf8);
 std::string U(const Text& text);
 
-// A parser over bytes with a live context.
-std::unique_ptr<tessplug::Parser> parserOver(std::string_view bytes);
+// A parser with a live context over a copy of bytes placed against a
+// guard page, which lives as long as the parser: a read past the end of
+// the stream crashes the test.
+struct GuardedInput {
+  explicit GuardedInput(std::string_view bytes) : input(bytes) {}
+  GuardedBytes input;
+};
+class GuardedParser : private GuardedInput, public tessplug::Parser {
+ public:
+  GuardedParser(const tessplug::ParserClass& parserClass, std::string_view bytes)
+      : GuardedInput(bytes), Parser(parserClass, input.data(), input.size()) {}
+};
+std::unique_ptr<GuardedParser> parserOver(std::string_view bytes);
 
 }  // namespace talmo_test
 

@@ -10,7 +10,6 @@
 #ifndef TESSPLUG_HOST_H
 #define TESSPLUG_HOST_H
 
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -164,11 +163,21 @@ CciFactory* callEntryPoint(const Plugin& plugin);
 // Any other symbol the library exports, or null.
 void* findPluginSymbol(const Plugin& plugin, const char* name);
 
+// What a broker does before its first message: loads the library at path,
+// calls its entry point, which must give a factory, and finds the parser
+// class of that name. On failure returns nothing and says why in error.
+struct LoadedClass {
+  Plugin plugin;
+  CciFactory* factory = nullptr;
+  const ParserClass* parserClass = nullptr;
+};
+std::optional<LoadedClass> loadParserClass(const std::string& path, std::string_view className,
+                                           std::string& error);
+
 // ---- Elements and trees ----
 class Parser;
 struct Element;
-CciElement* handle(Element* element);
-Element* fromHandle(CciElement* element);
+CciElement* handle(Element* element);  // the element as the operations take it
 
 // A value of any type the host holds; type 0 is none.
 struct Value {
@@ -210,20 +219,13 @@ struct Tree {
 Tree snapshot(const Element* element);
 std::string describe(const Tree& tree, int indent = 0);
 
-// ---- Element ----
-struct Element {
-  Parser* owner = nullptr;
-  int type = elementTypeName;
-  Text name;
-  Value value;
-  bool completePrevious = false;
-  bool completeNext = false;
-  Element* parent = nullptr;
-  Element* firstChild = nullptr;
-  Element* lastChild = nullptr;
-  Element* next = nullptr;
-  Element* previous = nullptr;
-};
+// ---- Reading a tree ----
+// An element is opaque: a handle for the host operations (handle()) and a
+// key for these. They stay valid for the life of the parser that made them.
+std::vector<Element*> children(const Element* parent);  // in order
+const Text& nameOf(const Element* element);
+const Value& valueOf(const Element* element);
+bool isComplete(const Element* element);  // complete-next: all children present
 
 // ---- A parser instance over a bit stream ----
 class Parser {
@@ -270,21 +272,31 @@ class Parser {
   void clearOutput() { output_.clear(); }
   std::string outputText() const { return {output_.begin(), output_.end()}; }
 
-  // Used by the host operations.
-  const unsigned char* data() const { return data_; }
-  int size() const { return size_; }
-  void append(const void* bytes, int count);
-
  private:
+  friend struct ParserAccess;  // the host operations' way in (tree.h)
+  struct Elements;
+
   const ParserClass& class_;
   std::vector<unsigned char> owned_;
   const unsigned char* data_ = nullptr;
   int size_ = 0;
-  std::deque<Element> elements_;
+  std::unique_ptr<Elements> elements_;
   Element* root_ = nullptr;
   std::vector<unsigned char> output_;
   CciContext* context_ = nullptr;
 };
+
+// One round through a class's callbacks, as tests and fuzzers drive it: a
+// fresh parser over the bytes (borrowed, not copied) and its context, the
+// header parsed from start, the tree written back.
+struct Round {
+  bool context = false;  // the plug-in gave a context; nothing else is set otherwise
+  int offset = 0;        // what the parse returned
+  int length = 0;        // what the write returned
+  std::string written;   // the bytes it appended
+  Tree tree;             // the root after the parse
+};
+Round parseThenWrite(const ParserClass& parserClass, std::string_view bytes, int start = 0);
 
 }  // namespace tessplug
 
