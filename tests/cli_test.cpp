@@ -162,40 +162,24 @@ TEST_P(CliCheck, ReportsFindingsAndExitStatus) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Headers, CliCheck,
-    ::testing::Values(
-        CheckCase{"clean",
-                  "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(123);",
-                  0,
-                  {"reads back the same, 0 warnings"}},
-        CheckCase{"not_closed", "A(1)", 1, {"the header is not closed by \";\""}},
-        CheckCase{"day_out_of_range", "DATE(020230);", 1, {"DATE: day 30 is out of range"}},
-        CheckCase{"month_13", "DATE(021301);", 1, {"DATE: month 13 is out of range"}},
-        CheckCase{"short_date", "DATE(0203);", 1, {"DATE: \"0203\" is not six digits YYMMDD"}},
-        CheckCase{"hour_99", "TIME(990000);", 1, {"TIME: hour 99 is out of range"}},
-        CheckCase{"long_class",
-                  "CLASS(ABCDEFGHIJKLMNOPQ);",
-                  1,
-                  {"CLASS: the value is longer than 15 characters; the class reported is "
-                   "\"ABCDEFGHIJKLMNO\""}},
-        CheckCase{"integer_out_of_range",
-                  "RECLEN(4294967296);",
-                  1,
-                  {"outside the 32-bit range and reads as 2147483647"}},
-        CheckCase{"integer_leading_zeros", "CONTROLNUM(000123);", 1, {"has leading zeros"}},
-        CheckCase{"integer_plus", "RECLEN(+7);", 1, {"is written with \"+\""}},
-        CheckCase{"integer_letters", "RECLEN(8O);", 1, {"stops being a number at \"O\""}},
-        CheckCase{"unknown_name",
-                  "COLOUR(red);",
-                  1,
-                  {"COLOUR: the name is not one of the sixteen fields"}},
-        CheckCase{"non_ascii", "SENDER(caf\xc3\xa9);", 1, {"bytes outside ASCII"}},
-        CheckCase{"blank_before_paren",
-                  "RECLEN (80);",
-                  1,
-                  {"RECLEN : the name is not one of the sixteen fields"}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Headers, CliCheck, ::testing::Values(
+    CheckCase{"clean", "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(123);", 0, {"reads back the same, 0 warnings"}},
+    CheckCase{"not_closed", "A(1)", 1, {"the header is not closed by \";\""}},
+    CheckCase{"day_out_of_range", "DATE(020230);", 1, {"DATE: day 30 is out of range"}},
+    CheckCase{"month_13", "DATE(021301);", 1, {"DATE: month 13 is out of range"}},
+    CheckCase{"short_date", "DATE(0203);", 1, {"DATE: \"0203\" is not six digits YYMMDD"}},
+    CheckCase{"hour_99", "TIME(990000);", 1, {"TIME: hour 99 is out of range"}},
+    CheckCase{"long_class", "CLASS(ABCDEFGHIJKLMNOPQ);", 1, {"CLASS: the value is longer than 15 characters; the class reported is " "\"ABCDEFGHIJKLMNO\""}},
+    CheckCase{"integer_out_of_range", "RECLEN(4294967296);", 1, {"outside the 32-bit range and reads as 2147483647"}},
+    CheckCase{"integer_leading_zeros", "CONTROLNUM(000123);", 1, {"has leading zeros"}},
+    CheckCase{"integer_plus", "RECLEN(+7);", 1, {"is written with \"+\""}},
+    CheckCase{"integer_letters", "RECLEN(8O);", 1, {"stops being a number at \"O\""}},
+    CheckCase{"unknown_name", "COLOUR(red);", 1, {"COLOUR: the name is not one of the sixteen fields"}},
+    CheckCase{"non_ascii", "SENDER(caf\xc3\xa9);", 1, {"bytes outside ASCII"}},
+    CheckCase{"blank_before_paren", "RECLEN (80);", 1, {"RECLEN : the name is not one of the sixteen fields"}}),
     CaseName());
+// clang-format on
 
 TEST_F(Cli, CheckOnTheSamplesWarnsAndExitsOne) {
   Outcome r =
@@ -302,18 +286,16 @@ TEST_P(CliShown, TableEscapesAndAligns) {
   EXPECT_EQ(r.out.substr(from, to - from), rows);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Headers, CliShown,
-    ::testing::Values(
-        // clang-format off
-        ShownCase{"escape_sequences", "A\x1b[31m(red\x1b]0;t\x07);", "  A\\x1b[31m  character  red\\x1b]0;t\\x07\n", ""},
-        ShownCase{"tab_newline_return", "B\t(x\ny\r);", "  B\\t   character  x\\ny\\r\n", ""},
-        ShownCase{"del_and_c1", "D(\x7f\xc2\x9b\xc2\x85);", "  D     character  \\x7f\\u009b\\u0085\n", "  D     character  \\x7f\xc3\x82\\u009b\xc3\x82\\u0085\n"},
-        ShownCase{"bidi_override", "E(\xe2\x80\xae" "abc);", "  E     character  \\u202eabc\n", "  E     character  \xc3\xa2\\u0080\xc2\xae" "abc\n"},
-        ShownCase{"invalid_utf8", "N(\xff\xfe);", "  N     character  \xef\xbf\xbd\xef\xbf\xbd\n", "  N     character  \xc3\xbf\xc3\xbe\n"},
-        ShownCase{"wide_characters_align", "\xe6\x97\xa5\xe6\x9c\xac(1) AB(2);", "  \xe6\x97\xa5\xe6\x9c\xac  character  1\n  AB    character  2\n", "  \xc3\xa6\\u0097\xc2\xa5\xc3\xa6\\u009c\xc2\xac  character  1\n  AB                character  2\n"}),
-    // clang-format on
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Headers, CliShown, ::testing::Values(
+    ShownCase{"escape_sequences", "A\x1b[31m(red\x1b]0;t\x07);", "  A\\x1b[31m  character  red\\x1b]0;t\\x07\n", ""},
+    ShownCase{"tab_newline_return", "B\t(x\ny\r);", "  B\\t   character  x\\ny\\r\n", ""},
+    ShownCase{"del_and_c1", "D(\x7f\xc2\x9b\xc2\x85);", "  D     character  \\x7f\\u009b\\u0085\n", "  D     character  \\x7f\xc3\x82\\u009b\xc3\x82\\u0085\n"},
+    ShownCase{"bidi_override", "E(\xe2\x80\xae" "abc);", "  E     character  \\u202eabc\n", "  E     character  \xc3\xa2\\u0080\xc2\xae" "abc\n"},
+    ShownCase{"invalid_utf8", "N(\xff\xfe);", "  N     character  \xef\xbf\xbd\xef\xbf\xbd\n", "  N     character  \xc3\xbf\xc3\xbe\n"},
+    ShownCase{"wide_characters_align", "\xe6\x97\xa5\xe6\x9c\xac(1) AB(2);", "  \xe6\x97\xa5\xe6\x9c\xac  character  1\n  AB    character  2\n", "  \xc3\xa6\\u0097\xc2\xa5\xc3\xa6\\u009c\xc2\xac  character  1\n  AB                character  2\n"}),
     CaseName());
+// clang-format on
 
 TEST_F(Cli, JsonIsValidAndAsciiOnAnyInput) {
   Outcome r = talmo({"parse", "--json", "-"}, "A\x1b(\xff\xe2\x80\xae);");

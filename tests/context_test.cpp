@@ -32,27 +32,25 @@ TEST_P(NextParserClass, ReportsTheLastClassOrNone) {
   EXPECT_EQ(parser->nextParserClassName(GetParam().size), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Headers, NextParserClass,
-    ::testing::Values(
-        ChainCase{"class_next", "CLASS(NEXT) RECLEN(80);", 256, withZeros("NEXT", 256)},
-        ChainCase{"no_class", "DATATYPE(X12);", 256, withZeros("none", 256)},
-        ChainCase{"empty_class", "CLASS();", 8, withZeros("", 8)},
-        ChainCase{"leading_blank_is_none", "CLASS( A);", 8, withZeros("none", 8)},
-        // The Windows build ends the reported name at its first blank, which
-        // becomes a zero; the rest of the copy stays behind it.
-        ChainCase{"blank_inside", "CLASS(A B);", 8,
-                  kWindowsBuild ? Text{'A', 0, 'B', 0, 0, 0, 0, 0} : withZeros("A B", 8)},
-        ChainCase{"last_class_wins", "CLASS(A) CLASS(B);", 4, withZeros("B", 4)},
-        ChainCase{"lower_case_is_not_class", "class(A);", 8, withZeros("none", 8)},
-        ChainCase{"cut_without_terminator", "CLASS(NEXT);", 3, T("NEX")},
-        ChainCase{"none_cut_without_terminator", "A(1);", 4, T("none")},
-        ChainCase{"size_zero_writes_nothing", "CLASS(NEXT);", 0, Text()},
-        ChainCase{"long_class_cut_to_fifteen", "CLASS(ABCDEFGHIJKLMNOPQRST);", 20,
-                  withZeros("ABCDEFGHIJKLMNO", 20)},
-        ChainCase{"fifteen_fit", "CLASS(ABCDEFGHIJKLMNO);", 16, withZeros("ABCDEFGHIJKLMNO", 16)},
-        ChainCase{"truncated_class_value", "CLASS(NEX", 8, withZeros("NEX", 8)}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Headers, NextParserClass, ::testing::Values(
+    ChainCase{"class_next", "CLASS(NEXT) RECLEN(80);", 256, withZeros("NEXT", 256)},
+    ChainCase{"no_class", "DATATYPE(X12);", 256, withZeros("none", 256)},
+    ChainCase{"empty_class", "CLASS();", 8, withZeros("", 8)},
+    ChainCase{"leading_blank_is_none", "CLASS( A);", 8, withZeros("none", 8)},
+    // The Windows build ends the reported name at its first blank, which
+    // becomes a zero; the rest of the copy stays behind it.
+    ChainCase{"blank_inside", "CLASS(A B);", 8, kWindowsBuild ? Text{'A', 0, 'B', 0, 0, 0, 0, 0} : withZeros("A B", 8)},
+    ChainCase{"last_class_wins", "CLASS(A) CLASS(B);", 4, withZeros("B", 4)},
+    ChainCase{"lower_case_is_not_class", "class(A);", 8, withZeros("none", 8)},
+    ChainCase{"cut_without_terminator", "CLASS(NEXT);", 3, T("NEX")},
+    ChainCase{"none_cut_without_terminator", "A(1);", 4, T("none")},
+    ChainCase{"size_zero_writes_nothing", "CLASS(NEXT);", 0, Text()},
+    ChainCase{"long_class_cut_to_fifteen", "CLASS(ABCDEFGHIJKLMNOPQRST);", 20, withZeros("ABCDEFGHIJKLMNO", 20)},
+    ChainCase{"fifteen_fit", "CLASS(ABCDEFGHIJKLMNO);", 16, withZeros("ABCDEFGHIJKLMNO", 16)},
+    ChainCase{"truncated_class_value", "CLASS(NEX", 8, withZeros("NEX", 8)}),
     CaseName());
+// clang-format on
 
 TEST(NextParserClass, CutNameLeavesTheUnitAfterTheBufferAlone) {
   auto parser = parserOver("CLASS(NEXT);");

@@ -32,15 +32,16 @@ TEST_P(HostMbsToUcs, WritesAtMostCountUnits) {
   EXPECT_EQ(target, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HostMbsToUcs,
-    ::testing::Values(MbsCase{"fits_with_terminator", "AB", 3, Text{'A', 'B', 0}, 2, true},
-                      MbsCase{"room_to_spare", "AB", 4, Text{'A', 'B', 0, 0x7777}, 2, true},
-                      MbsCase{"exact_fit_no_terminator", "AB", 2, Text{'A', 'B'}, 2, true},
-                      MbsCase{"cut", "ABCD", 2, Text{'A', 'B'}, 2, true},
-                      MbsCase{"two_byte_sequence", "\xc3\xa9", 2, Text{0xE9, 0}, 1, true},
-                      MbsCase{"invalid_byte", "\xff", 2, Text{0xFFFD, 0}, 1, false}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, HostMbsToUcs, ::testing::Values(
+    MbsCase{"fits_with_terminator", "AB", 3, Text{'A', 'B', 0}, 2, true},
+    MbsCase{"room_to_spare", "AB", 4, Text{'A', 'B', 0, 0x7777}, 2, true},
+    MbsCase{"exact_fit_no_terminator", "AB", 2, Text{'A', 'B'}, 2, true},
+    MbsCase{"cut", "ABCD", 2, Text{'A', 'B'}, 2, true},
+    MbsCase{"two_byte_sequence", "\xc3\xa9", 2, Text{0xE9, 0}, 1, true},
+    MbsCase{"invalid_byte", "\xff", 2, Text{0xFFFD, 0}, 1, false}),
     CaseName());
+// clang-format on
 
 TEST(HostConverters, UnknownCodePageFails) {
   CciChar units[4];

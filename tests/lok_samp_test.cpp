@@ -53,23 +53,37 @@ TEST_P(CharClass, SpaceAndAlnum) {
   EXPECT_EQ(routines().isAlnum(GetParam().c), GetParam().alnum);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Units, CharClass,
-    ::testing::Values(CharCase{"nul", 0x00, 0, 0}, CharCase{"backspace", 0x08, 0, 0},
-                      CharCase{"tab", 0x09, 1, 0}, CharCase{"newline", 0x0A, 1, 0},
-                      CharCase{"vtab", 0x0B, 1, 0}, CharCase{"formfeed", 0x0C, 1, 0},
-                      CharCase{"return", 0x0D, 1, 0}, CharCase{"shift_out", 0x0E, 0, 0},
-                      CharCase{"unit_sep", 0x1F, 0, 0}, CharCase{"blank", 0x20, 1, 0},
-                      CharCase{"bang", 0x21, 0, 0}, CharCase{"slash", 0x2F, 0, 0},
-                      CharCase{"digit0", 0x30, 0, 1}, CharCase{"digit9", 0x39, 0, 1},
-                      CharCase{"colon", 0x3A, 0, 0}, CharCase{"at", 0x40, 0, 0},
-                      CharCase{"A", 0x41, 0, 1}, CharCase{"Z", 0x5A, 0, 1},
-                      CharCase{"bracket", 0x5B, 0, 0}, CharCase{"backtick", 0x60, 0, 0},
-                      CharCase{"a", 0x61, 0, 1}, CharCase{"z", 0x7A, 0, 1},
-                      CharCase{"brace", 0x7B, 0, 0}, CharCase{"next_line", 0x85, 0, 0},
-                      CharCase{"nbsp", 0xA0, 0, 0}, CharCase{"A_grave", 0xC0, 0, 0},
-                      CharCase{"ideographic_space", 0x3000, 0, 0}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Units, CharClass, ::testing::Values(
+    CharCase{"nul", 0x00, 0, 0},
+    CharCase{"backspace", 0x08, 0, 0},
+    CharCase{"tab", 0x09, 1, 0},
+    CharCase{"newline", 0x0A, 1, 0},
+    CharCase{"vtab", 0x0B, 1, 0},
+    CharCase{"formfeed", 0x0C, 1, 0},
+    CharCase{"return", 0x0D, 1, 0},
+    CharCase{"shift_out", 0x0E, 0, 0},
+    CharCase{"unit_sep", 0x1F, 0, 0},
+    CharCase{"blank", 0x20, 1, 0},
+    CharCase{"bang", 0x21, 0, 0},
+    CharCase{"slash", 0x2F, 0, 0},
+    CharCase{"digit0", 0x30, 0, 1},
+    CharCase{"digit9", 0x39, 0, 1},
+    CharCase{"colon", 0x3A, 0, 0},
+    CharCase{"at", 0x40, 0, 0},
+    CharCase{"A", 0x41, 0, 1},
+    CharCase{"Z", 0x5A, 0, 1},
+    CharCase{"bracket", 0x5B, 0, 0},
+    CharCase{"backtick", 0x60, 0, 0},
+    CharCase{"a", 0x61, 0, 1},
+    CharCase{"z", 0x7A, 0, 1},
+    CharCase{"brace", 0x7B, 0, 0},
+    CharCase{"next_line", 0x85, 0, 0},
+    CharCase{"nbsp", 0xA0, 0, 0},
+    CharCase{"A_grave", 0xC0, 0, 0},
+    CharCase{"ideographic_space", 0x3000, 0, 0}),
     CaseName());
+// clang-format on
 
 // ---- Copy, length, comparison ----
 
@@ -117,16 +131,17 @@ TEST_P(CciCharCmpTest, GivesTheUnitDifference) {
   EXPECT_EQ(routines().cmp(GetParam().a.c_str(), GetParam().b.c_str()), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pairs, CciCharCmpTest,
-    ::testing::Values(CmpCase{"equal", T("CLASS"), T("CLASS"), 0},
-                      CmpCase{"both_empty", T(""), T(""), 0},
-                      CmpCase{"prefix_first", T("A"), T("AB"), -'B'},
-                      CmpCase{"prefix_second", T("AB"), T("A"), 'B'},
-                      CmpCase{"case_matters", T("class"), T("CLASS"), 'c' - 'C'},
-                      CmpCase{"ffff_sorts_last", Text{0xFFFF}, Text{0xFFFE}, 1},
-                      CmpCase{"ffff_after_ascii", Text{0xFFFF}, T("z"), 0xFFFF - 'z'}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Pairs, CciCharCmpTest, ::testing::Values(
+    CmpCase{"equal", T("CLASS"), T("CLASS"), 0},
+    CmpCase{"both_empty", T(""), T(""), 0},
+    CmpCase{"prefix_first", T("A"), T("AB"), -'B'},
+    CmpCase{"prefix_second", T("AB"), T("A"), 'B'},
+    CmpCase{"case_matters", T("class"), T("CLASS"), 'c' - 'C'},
+    CmpCase{"ffff_sorts_last", Text{0xFFFF}, Text{0xFFFE}, 1},
+    CmpCase{"ffff_after_ascii", Text{0xFFFF}, T("z"), 0xFFFF - 'z'}),
     CaseName());
+// clang-format on
 
 TEST(CciCharLen, CountsUnits) {
   EXPECT_EQ(routines().len(T("").c_str()), 0u);

@@ -78,135 +78,79 @@ TEST_P(ParseHeader, MakesTheTreeAndOffset) {
 
 const char kExample[] = "DATATYPE(X12) CLASS(NEXT) CONTROLNUM(000123) DATE(020315) TIME(101530);";
 
-INSTANTIATE_TEST_SUITE_P(
-    Syntax, ParseHeader,
-    ::testing::Values(
-        ParseCase{"road_of_one_message",
-                  std::string(kExample) + "ISA*00*...",
-                  0,
-                  71,
-                  true,
-                  {Ch("DATATYPE", "X12"), Ch("CLASS", "NEXT"), Int("CONTROLNUM", 123),
-                   Date("DATE", 2002, 3, 15), Time("TIME", 10, 15, 30)}},
-        ParseCase{"only_terminator", ";", 0, 1, true, {}},
-        ParseCase{"white_space_and_terminator", " \t\r\n\v\f;rest", 0, 7, true, {}},
-        ParseCase{"two_items_then_body",
-                  "CLASS(NEXT) RECLEN(80);UNB+",
-                  0,
-                  23,
-                  true,
-                  {Ch("CLASS", "NEXT"), Int("RECLEN", 80)}},
-        ParseCase{"blank_before_paren_belongs_to_name",
-                  "RECLEN (80);",
-                  0,
-                  12,
-                  true,
-                  {Ch("RECLEN ", "80")}},
-        ParseCase{"blanks_around_value_kept", "MSGNAME( X );", 0, 13, true, {Ch("MSGNAME", " X ")}},
-        ParseCase{"paren_inside_value", "A(x(y);", 0, 7, true, {Ch("A", "x(y")}},
-        ParseCase{"items_may_touch", "A(1)B(2);", 0, 9, true, {Ch("A", "1"), Ch("B", "2")}},
-        ParseCase{"empty_name", "(v);", 0, 4, true, {Ch("", "v")}},
-        ParseCase{"empty_value", "A();", 0, 4, true, {Ch("A", "")}},
-        ParseCase{
-            "semicolon_inside_name", "A(1) B;C(2);", 0, 12, true, {Ch("A", "1"), Ch("B;C", "2")}},
-        ParseCase{"close_paren_inside_name", "A)B(1);", 0, 7, true, {Ch("A)B", "1")}},
-        ParseCase{"semicolon_inside_value", "A(;);", 0, 5, true, {Ch("A", ";")}},
-        ParseCase{"white_space_inside_name_start", "\tA\t(1);", 0, 7, true, {Ch("A\t", "1")}},
-        ParseCase{"utf8_name_and_value",
-                  "NOM\xc3\x89(caf\xc3\xa9);",
-                  0,
-                  13,
-                  true,
-                  {Ch("NOM\xc3\x89", "caf\xc3\xa9")}},
-        ParseCase{"nbsp_is_not_white_space", "\xc2\xa0X(1);", 0, 7, true, {Ch("\xc2\xa0X", "1")}},
-        ParseCase{"byte_a0_starts_a_name", "\xa0X(\xff);", 0, 6, true, {Ch("\xa0X", "\xff")}},
-        ParseCase{
-            "zero_byte_ends_the_text", std::string("A\0B(1\0x);", 9), 0, 9, true, {Ch("A", "1")}},
-        ParseCase{"start_offset", "xxDATATYPE(X12);yy", 2, 16, true, {Ch("DATATYPE", "X12")}},
-        ParseCase{
-            "many_items",
-            "A(1)B(2)C(3)D(4)E(5)F(6);",
-            0,
-            25,
-            true,
-            {Ch("A", "1"), Ch("B", "2"), Ch("C", "3"), Ch("D", "4"), Ch("E", "5"), Ch("F", "6")}},
-        ParseCase{"long_class_value_whole_in_tree",
-                  "CLASS(ABCDEFGHIJKLMNOPQRST);",
-                  0,
-                  28,
-                  true,
-                  {Ch("CLASS", "ABCDEFGHIJKLMNOPQRST")}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Syntax, ParseHeader, ::testing::Values(
+    ParseCase{"road_of_one_message", std::string(kExample) + "ISA*00*...", 0, 71, true, {Ch("DATATYPE", "X12"), Ch("CLASS", "NEXT"), Int("CONTROLNUM", 123), Date("DATE", 2002, 3, 15), Time("TIME", 10, 15, 30)}},
+    ParseCase{"only_terminator", ";", 0, 1, true, {}},
+    ParseCase{"white_space_and_terminator", " \t\r\n\v\f;rest", 0, 7, true, {}},
+    ParseCase{"two_items_then_body", "CLASS(NEXT) RECLEN(80);UNB+", 0, 23, true, {Ch("CLASS", "NEXT"), Int("RECLEN", 80)}},
+    ParseCase{"blank_before_paren_belongs_to_name", "RECLEN (80);", 0, 12, true, {Ch("RECLEN ", "80")}},
+    ParseCase{"blanks_around_value_kept", "MSGNAME( X );", 0, 13, true, {Ch("MSGNAME", " X ")}},
+    ParseCase{"paren_inside_value", "A(x(y);", 0, 7, true, {Ch("A", "x(y")}},
+    ParseCase{"items_may_touch", "A(1)B(2);", 0, 9, true, {Ch("A", "1"), Ch("B", "2")}},
+    ParseCase{"empty_name", "(v);", 0, 4, true, {Ch("", "v")}},
+    ParseCase{"empty_value", "A();", 0, 4, true, {Ch("A", "")}},
+    ParseCase{"semicolon_inside_name", "A(1) B;C(2);", 0, 12, true, {Ch("A", "1"), Ch("B;C", "2")}},
+    ParseCase{"close_paren_inside_name", "A)B(1);", 0, 7, true, {Ch("A)B", "1")}},
+    ParseCase{"semicolon_inside_value", "A(;);", 0, 5, true, {Ch("A", ";")}},
+    ParseCase{"white_space_inside_name_start", "\tA\t(1);", 0, 7, true, {Ch("A\t", "1")}},
+    ParseCase{"utf8_name_and_value", "NOM\xc3\x89(caf\xc3\xa9);", 0, 13, true, {Ch("NOM\xc3\x89", "caf\xc3\xa9")}},
+    ParseCase{"nbsp_is_not_white_space", "\xc2\xa0X(1);", 0, 7, true, {Ch("\xc2\xa0X", "1")}},
+    ParseCase{"byte_a0_starts_a_name", "\xa0X(\xff);", 0, 6, true, {Ch("\xa0X", "\xff")}},
+    ParseCase{"zero_byte_ends_the_text", std::string("A\0B(1\0x);", 9), 0, 9, true, {Ch("A", "1")}},
+    ParseCase{"start_offset", "xxDATATYPE(X12);yy", 2, 16, true, {Ch("DATATYPE", "X12")}},
+    ParseCase{"many_items", "A(1)B(2)C(3)D(4)E(5)F(6);", 0, 25, true, {Ch("A", "1"), Ch("B", "2"), Ch("C", "3"), Ch("D", "4"), Ch("E", "5"), Ch("F", "6")}},
+    ParseCase{"long_class_value_whole_in_tree", "CLASS(ABCDEFGHIJKLMNOPQRST);", 0, 28, true, {Ch("CLASS", "ABCDEFGHIJKLMNOPQRST")}}),
     CaseName());
+// clang-format on
 
-INSTANTIATE_TEST_SUITE_P(
-    EndOfStream, ParseHeader,
-    ::testing::Values(
-        ParseCase{"empty_stream", "", 0, 0, false, {}},
-        ParseCase{"start_at_end", "A(1);", 5, 5, false, {}},
-        ParseCase{"start_past_end", "A(1);", 9, 9, false, {}},
-        ParseCase{"start_before_stream", "A(1);", -3, -3, false, {}},
-        ParseCase{"ends_after_item", "A(1)", 0, 4, false, {Ch("A", "1")}},
-        ParseCase{"ends_in_white_space", "A(1)  \n", 0, 7, false, {Ch("A", "1")}},
-        ParseCase{"only_white_space", "   ", 0, 3, false, {}},
-        ParseCase{"ends_inside_name", "A(1) NAM", 0, 8, false, {Ch("A", "1")}},
-        ParseCase{"terminator_in_unfinished_name", "A(1) B;C", 0, 8, false, {Ch("A", "1")}},
-        ParseCase{"ends_after_open_paren", "A(", 0, 2, false, {Ch("A", "")}},
-        ParseCase{"ends_inside_value", "DATATYPE(X1", 0, 11, false, {Ch("DATATYPE", "X1")}},
-        ParseCase{"ends_inside_integer", "RECLEN(8", 0, 8, false, {Int("RECLEN", 8)}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EndOfStream, ParseHeader, ::testing::Values(
+    ParseCase{"empty_stream", "", 0, 0, false, {}},
+    ParseCase{"start_at_end", "A(1);", 5, 5, false, {}},
+    ParseCase{"start_past_end", "A(1);", 9, 9, false, {}},
+    ParseCase{"start_before_stream", "A(1);", -3, -3, false, {}},
+    ParseCase{"ends_after_item", "A(1)", 0, 4, false, {Ch("A", "1")}},
+    ParseCase{"ends_in_white_space", "A(1)  \n", 0, 7, false, {Ch("A", "1")}},
+    ParseCase{"only_white_space", "   ", 0, 3, false, {}},
+    ParseCase{"ends_inside_name", "A(1) NAM", 0, 8, false, {Ch("A", "1")}},
+    ParseCase{"terminator_in_unfinished_name", "A(1) B;C", 0, 8, false, {Ch("A", "1")}},
+    ParseCase{"ends_after_open_paren", "A(", 0, 2, false, {Ch("A", "")}},
+    ParseCase{"ends_inside_value", "DATATYPE(X1", 0, 11, false, {Ch("DATATYPE", "X1")}},
+    ParseCase{"ends_inside_integer", "RECLEN(8", 0, 8, false, {Int("RECLEN", 8)}}),
     CaseName());
+// clang-format on
 
-INSTANTIATE_TEST_SUITE_P(
-    FieldTypes, ParseHeader,
-    ::testing::Values(
-        ParseCase{"integer_plain", "RECLEN(80);", 0, 11, true, {Int("RECLEN", 80)}},
-        ParseCase{"integer_blanks", "RECLEN( 80 );", 0, 13, true, {Int("RECLEN", 80)}},
-        ParseCase{"integer_letter_o", "RECLEN(8O);", 0, 11, true, {Int("RECLEN", 8)}},
-        ParseCase{"integer_letters", "RECLEN(abc);", 0, 12, true, {Int("RECLEN", 0)}},
-        ParseCase{"integer_empty", "CONTROLNUM();", 0, 13, true, {Int("CONTROLNUM", 0)}},
-        ParseCase{"integer_negative", "RECLEN(-12);", 0, 12, true, {Int("RECLEN", -12)}},
-        ParseCase{"integer_plus", "RECLEN(+7);", 0, 11, true, {Int("RECLEN", 7)}},
-        ParseCase{
-            "integer_leading_zeros", "CONTROLNUM(000123);", 0, 19, true, {Int("CONTROLNUM", 123)}},
-        ParseCase{
-            "integer_clamped_high", "RECLEN(4294967296);", 0, 19, true, {Int("RECLEN", INT_MAX)}},
-        ParseCase{
-            "integer_clamped_low", "RECLEN(-99999999999);", 0, 21, true, {Int("RECLEN", INT_MIN)}},
-        ParseCase{"integer_beyond_64_bits",
-                  "RECLEN(99999999999999999999999);",
-                  0,
-                  32,
-                  true,
-                  {Int("RECLEN", INT_MAX)}},
-        ParseCase{
-            "msgseqno_is_character", "MSGSEQNO(0001);", 0, 15, true, {Ch("MSGSEQNO", "0001")}},
-        ParseCase{"name_case_matters", "Date(1);", 0, 8, true, {Ch("Date", "1")}},
-        ParseCase{"every_character_field",
-                  "DATATYPE(a)CLASS(b)MSGNAME(c)MSGSEQNO(d)RECDLM(e)RECFM(f)SENDER(g)"
-                  "SENDQUAL(h)RECEIVER(i)RECVQUAL(j)FROM(k)UNIQUEID(l)OTHER(m);",
-                  0,
-                  126,
-                  true,
-                  {Ch("DATATYPE", "a"), Ch("CLASS", "b"), Ch("MSGNAME", "c"), Ch("MSGSEQNO", "d"),
-                   Ch("RECDLM", "e"), Ch("RECFM", "f"), Ch("SENDER", "g"), Ch("SENDQUAL", "h"),
-                   Ch("RECEIVER", "i"), Ch("RECVQUAL", "j"), Ch("FROM", "k"), Ch("UNIQUEID", "l"),
-                   Ch("OTHER", "m")}},
-        ParseCase{
-            "date_end_of_century", "DATE(991231);", 0, 13, true, {Date("DATE", 2099, 12, 31)}},
-        ParseCase{
-            "date_start_of_century", "DATE(000101);", 0, 13, true, {Date("DATE", 2000, 1, 1)}},
-        ParseCase{"date_eight_digits", "DATE(20240101);", 0, 15, true, {Date("DATE", 2020, 24, 1)}},
-        ParseCase{"date_one_digit", "DATE(1);", 0, 8, true, {Date("DATE", 2001, 0, 0)}},
-        ParseCase{"date_empty", "DATE();", 0, 7, true, {Date("DATE", 2000, 0, 0)}},
-        ParseCase{
-            "date_out_of_range_kept", "DATE(021399);", 0, 13, true, {Date("DATE", 2002, 13, 99)}},
-        ParseCase{"time_full", "TIME(235959);", 0, 13, true, {Time("TIME", 23, 59, 59.0f)}},
-        ParseCase{"time_four_digits", "TIME(1230);", 0, 11, true, {Time("TIME", 12, 30, 0.0f)}},
-        ParseCase{"time_blank_pairs", "TIME(12 3 4);", 0, 13, true, {Time("TIME", 12, 3, 4.0f)}},
-        ParseCase{
-            "time_negative_pairs", "TIME(-1-2-3);", 0, 13, true, {Time("TIME", -1, -2, -3.0f)}},
-        ParseCase{"time_hour_99", "TIME(996000);", 0, 13, true, {Time("TIME", 99, 60, 0.0f)}},
-        ParseCase{"character_keeps_blanks", "X( X );", 0, 7, true, {Ch("X", " X ")}}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(FieldTypes, ParseHeader, ::testing::Values(
+    ParseCase{"integer_plain", "RECLEN(80);", 0, 11, true, {Int("RECLEN", 80)}},
+    ParseCase{"integer_blanks", "RECLEN( 80 );", 0, 13, true, {Int("RECLEN", 80)}},
+    ParseCase{"integer_letter_o", "RECLEN(8O);", 0, 11, true, {Int("RECLEN", 8)}},
+    ParseCase{"integer_letters", "RECLEN(abc);", 0, 12, true, {Int("RECLEN", 0)}},
+    ParseCase{"integer_empty", "CONTROLNUM();", 0, 13, true, {Int("CONTROLNUM", 0)}},
+    ParseCase{"integer_negative", "RECLEN(-12);", 0, 12, true, {Int("RECLEN", -12)}},
+    ParseCase{"integer_plus", "RECLEN(+7);", 0, 11, true, {Int("RECLEN", 7)}},
+    ParseCase{"integer_leading_zeros", "CONTROLNUM(000123);", 0, 19, true, {Int("CONTROLNUM", 123)}},
+    ParseCase{"integer_clamped_high", "RECLEN(4294967296);", 0, 19, true, {Int("RECLEN", INT_MAX)}},
+    ParseCase{"integer_clamped_low", "RECLEN(-99999999999);", 0, 21, true, {Int("RECLEN", INT_MIN)}},
+    ParseCase{"integer_beyond_64_bits", "RECLEN(99999999999999999999999);", 0, 32, true, {Int("RECLEN", INT_MAX)}},
+    ParseCase{"msgseqno_is_character", "MSGSEQNO(0001);", 0, 15, true, {Ch("MSGSEQNO", "0001")}},
+    ParseCase{"name_case_matters", "Date(1);", 0, 8, true, {Ch("Date", "1")}},
+    ParseCase{"every_character_field", "DATATYPE(a)CLASS(b)MSGNAME(c)MSGSEQNO(d)RECDLM(e)RECFM(f)SENDER(g)" "SENDQUAL(h)RECEIVER(i)RECVQUAL(j)FROM(k)UNIQUEID(l)OTHER(m);", 0, 126, true, {Ch("DATATYPE", "a"), Ch("CLASS", "b"), Ch("MSGNAME", "c"), Ch("MSGSEQNO", "d"), Ch("RECDLM", "e"), Ch("RECFM", "f"), Ch("SENDER", "g"), Ch("SENDQUAL", "h"), Ch("RECEIVER", "i"), Ch("RECVQUAL", "j"), Ch("FROM", "k"), Ch("UNIQUEID", "l"), Ch("OTHER", "m")}},
+    ParseCase{"date_end_of_century", "DATE(991231);", 0, 13, true, {Date("DATE", 2099, 12, 31)}},
+    ParseCase{"date_start_of_century", "DATE(000101);", 0, 13, true, {Date("DATE", 2000, 1, 1)}},
+    ParseCase{"date_eight_digits", "DATE(20240101);", 0, 15, true, {Date("DATE", 2020, 24, 1)}},
+    ParseCase{"date_one_digit", "DATE(1);", 0, 8, true, {Date("DATE", 2001, 0, 0)}},
+    ParseCase{"date_empty", "DATE();", 0, 7, true, {Date("DATE", 2000, 0, 0)}},
+    ParseCase{"date_out_of_range_kept", "DATE(021399);", 0, 13, true, {Date("DATE", 2002, 13, 99)}},
+    ParseCase{"time_full", "TIME(235959);", 0, 13, true, {Time("TIME", 23, 59, 59.0f)}},
+    ParseCase{"time_four_digits", "TIME(1230);", 0, 11, true, {Time("TIME", 12, 30, 0.0f)}},
+    ParseCase{"time_blank_pairs", "TIME(12 3 4);", 0, 13, true, {Time("TIME", 12, 3, 4.0f)}},
+    ParseCase{"time_negative_pairs", "TIME(-1-2-3);", 0, 13, true, {Time("TIME", -1, -2, -3.0f)}},
+    ParseCase{"time_hour_99", "TIME(996000);", 0, 13, true, {Time("TIME", 99, 60, 0.0f)}},
+    ParseCase{"character_keeps_blanks", "X( X );", 0, 7, true, {Ch("X", " X ")}}),
     CaseName());
+// clang-format on
 
 TEST(ParseHeader, NullStreamWithSizeReadsAsEmpty) {
   tessplug::Parser parser(talmoClass(), nullptr, 10);
@@ -318,17 +262,12 @@ TEST_P(CompleteFlag, IsReadAsEachBuildReadsTruth) {
 }
 
 using Op = tessplug::Op;
-INSTANTIATE_TEST_SUITE_P(Callbacks, CompleteFlag,
-                         ::testing::Values(
-                             // clang-format off
-        TruthCase{"first_child", [](tessplug::Parser& p) { p.parseFirstChild(p.root()); },
-                  {Op::ElementCompleteNext},
-                  {Op::ElementCompleteNext, Op::ElementType, Op::ElementCompleteNext, Op::FirstChild}},
-        TruthCase{"right_sibling", [](tessplug::Parser& p) { p.parseRightSibling(tessplug::children(p.root()).front()); },
-                  {Op::Parent, Op::ElementCompleteNext},
-                  {Op::Parent, Op::ElementCompleteNext, Op::NextSibling}}),
-                         // clang-format on
-                         CaseName());
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Callbacks, CompleteFlag, ::testing::Values(
+    TruthCase{"first_child", [](tessplug::Parser& p) { p.parseFirstChild(p.root()); }, {Op::ElementCompleteNext}, {Op::ElementCompleteNext, Op::ElementType, Op::ElementCompleteNext, Op::FirstChild}},
+    TruthCase{"right_sibling", [](tessplug::Parser& p) { p.parseRightSibling(tessplug::children(p.root()).front()); }, {Op::Parent, Op::ElementCompleteNext}, {Op::Parent, Op::ElementCompleteNext, Op::NextSibling}}),
+    CaseName());
+// clang-format on
 
 TEST(OnDemand, NewContextReadsNothing) {
   auto parser = parserOver("A(1);");
@@ -414,6 +353,11 @@ TEST_P(ReadEdgeLength, NameAndValueAreReadWhole) {
   EXPECT_EQ(U(tree.children[1].value.text), value);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, ReadEdgeLength, ::testing::Values(255, 256, 257));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Lengths, ReadEdgeLength, ::testing::Values(
+    255,
+    256,
+    257));
+// clang-format on
 
 }  // namespace

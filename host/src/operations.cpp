@@ -57,6 +57,19 @@ const Value* heldValue(int* rc, CciElement* e, int type, int type2 = -1) {
   return &el->value;
 }
 
+// The setters of a time or a date: the record is logged in field of the
+// call and made into the element's value.
+template <class Record, class Make>
+void setFromRecord(Op op, int* rc, CciElement* e, const Record* value, Record Call::*field,
+                   Make make) {
+  Entry call(op, rc, e);
+  if (Call* c = call.logged(); c && value) c->*field = *value;
+  run<void>(call, rc, [&] {
+    if (!e || !value) return void(failed(rc));
+    element(e)->value = make(*value);
+  });
+}
+
 bool isAncestor(const Element* candidate, const Element* of) {
   for (const Element* e = of; e; e = e->parent) {
     if (e == candidate) return true;
@@ -225,14 +238,7 @@ void cpiAddAsLastChild(int* rc, CciElement* parent, CciElement* child) {
     Element* p = element(parent);
     Element* c = element(child);
     if (!p || !c || c->parent || c->owner != p->owner || isAncestor(c, p)) return void(failed(rc));
-    c->parent = p;
-    c->previous = p->lastChild;
-    if (p->lastChild) {
-      p->lastChild->next = c;
-    } else {
-      p->firstChild = c;
-    }
-    p->lastChild = c;
+    appendChild(p, c);
   });
 }
 
@@ -287,21 +293,13 @@ void cpiSetElementCharacterValue(int* rc, CciElement* e, const CciChar* text, in
 }
 
 void cpiSetElementTimeValue(int* rc, CciElement* e, const CciTime* value) {
-  Entry call(Op::SetElementTimeValue, rc, e);
-  if (Call* c = call.logged(); c && value) c->time = *value;
-  run<void>(call, rc, [&] {
-    if (!e || !value) return void(failed(rc));
-    element(e)->value = Value::ofTime(value->hour, value->minute, value->seconds);
-  });
+  setFromRecord(Op::SetElementTimeValue, rc, e, value, &Call::time,
+                [](const CciTime& t) { return Value::ofTime(t.hour, t.minute, t.seconds); });
 }
 
 void cpiSetElementDateValue(int* rc, CciElement* e, const CciDate* value) {
-  Entry call(Op::SetElementDateValue, rc, e);
-  if (Call* c = call.logged(); c && value) c->date = *value;
-  run<void>(call, rc, [&] {
-    if (!e || !value) return void(failed(rc));
-    element(e)->value = Value::ofDate(value->year, value->month, value->day);
-  });
+  setFromRecord(Op::SetElementDateValue, rc, e, value, &Call::date,
+                [](const CciDate& d) { return Value::ofDate(d.year, d.month, d.day); });
 }
 
 int cpiElementBooleanValue(int* rc, CciElement* e) {

@@ -137,15 +137,15 @@ Element* Parser::addChild(Element* parent, std::string_view name, Value value) {
   Element* e = newElement(elementTypeNameValue);
   e->name = toText(name);
   e->value = std::move(value);
-  e->parent = parent;
-  e->previous = parent->lastChild;
-  if (parent->lastChild) {
-    parent->lastChild->next = e;
-  } else {
-    parent->firstChild = e;
-  }
-  parent->lastChild = e;
+  appendChild(parent, e);
   return e;
+}
+
+void appendChild(Element* parent, Element* child) {
+  child->parent = parent;
+  child->previous = parent->lastChild;
+  (parent->lastChild ? parent->lastChild->next : parent->firstChild) = child;
+  parent->lastChild = child;
 }
 
 void Parser::detach(Element* element) {

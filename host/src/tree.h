@@ -26,6 +26,9 @@ struct Element {
 
 Element* fromHandle(CciElement* element);
 
+// Links a detached child in as parent's last child.
+void appendChild(Element* parent, Element* child);
+
 struct Parser::Elements {
   std::deque<Element> all;
 };
