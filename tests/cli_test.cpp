@@ -198,9 +198,6 @@ TEST_F(Cli, ErrorsNameTheFileAndExitTwo) {
             std::string::npos)
       << missing.err;
 
-  Outcome directory = talmo({"check", dir_.string()});
-  EXPECT_EQ(directory.status, 2);
-  EXPECT_NE(directory.err.find("is a directory"), std::string::npos) << directory.err;
 }
 
 // A message larger than the host's int byte count is refused before it is
@@ -373,6 +370,185 @@ TEST_F(Cli, EndlessAndOversizedStreamsAreRefused) {
   EXPECT_EQ(pipe.status, 2);
   EXPECT_NE(pipe.err.find("-: too large (more than 10 bytes)"), std::string::npos) << pipe.err;
   EXPECT_EQ(pipe.out, "");
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Folders ----
+
+TEST_F(Cli, FoldersAreWalkedInSortedOrder) {
+  fs::create_directories(dir_ / "spool" / "b" / "deeper");
+  fs::create_directories(dir_ / "spool" / "a");
+  file("spool/b/deeper/3.msg", "C(3);");
+  file("spool/b/2.msg", "B(2);");
+  file("spool/a/1.msg", "A(1);");
+  file("spool/notes.txt", "not a message");
+  Outcome r = talmo({"parse", "--json", (dir_ / "spool").string()});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> order;
+  for (size_t at = r.out.find("\"file\":\""); at != std::string::npos;
+       at = r.out.find("\"file\":\"", at + 1)) {
+    size_t from = at + 8;
+    order.push_back(fs::path(r.out.substr(from, r.out.find('"', from) - from)).filename().string());
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"1.msg", "2.msg", "3.msg", "notes.txt"}));
+}
+
+TEST_F(Cli, CheckOfAFolderGoesOnPastBadFilesAndSumsUp) {
+  fs::create_directories(dir_ / "spool" / "sub");
+  file("spool/clean.msg", "CLASS(A);");
+  file("spool/sub/warned.msg", "COLOUR(red);");
+  file("spool/sub/zz-too-large.msg", "CLASS(" + std::string(200, 'x') + ");");
+  file("spool/text.txt", "hello");
+  bool pipe = talmo_test::makeNamedPipe(dir_ / "spool" / "pipe");
+  Outcome r = talmo({"--max-bytes", "100", "check", (dir_ / "spool").string()});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("clean.msg: reads back the same, 0 warnings"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("warned.msg: reads back the same, 1 warning"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("text.txt: reads back the same, 1 warning"), std::string::npos) << r.out;
+  EXPECT_NE(r.err.find("zz-too-large.msg: too large"), std::string::npos) << r.err;
+  if (pipe) {
+    EXPECT_NE(r.err.find("pipe: skipped: not a regular file"), std::string::npos) << r.err;
+  }
+  EXPECT_NE(r.err.find("talmo: 4 messages read: 1 clean, 2 with warnings, 1 with errors\n"),
+            std::string::npos)
+      << r.err;
+}
+
+// ---- diff ----
+
+struct DiffCase {
+  const char* name;
+  std::string a, b;
+  int status;
+  std::string out;
+};
+void PrintTo(const DiffCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliDiff : public Cli, public ::testing::WithParamInterface<DiffCase> {};
+
+TEST_P(CliDiff, SaysEachDifferenceOnALine) {
+  fs::path a = file("a.msg", GetParam().a), b = file("b.msg", GetParam().b);
+  Outcome r = talmo({"diff", a.string(), b.string()});
+  EXPECT_EQ(r.status, GetParam().status) << r.err;
+  EXPECT_EQ(r.out, GetParam().out);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Messages, CliDiff, ::testing::Values(
+    DiffCase{"same", "A(1) B(2);body", "A(1)  B(2);body", 0, ""},
+    DiffCase{"same_after_normal_forms", "RECLEN(0080);", "RECLEN(80);", 0, ""},
+    DiffCase{"reordered", "A(1) B(2) C(3);", "B(2) C(3) A(1);", 1, "moved: A from 1 to 3\n"},
+    DiffCase{"changed_value", "A(1) DATE(020315);", "A(2) DATE(020316);", 1, "changed: A value: 1 -> 2\nchanged: DATE value: 2002-03-15 -> 2002-03-16\n"},
+    DiffCase{"renamed_item", "X(1);", "RECLEN(1);", 1, "removed: X at 1\nadded: RECLEN at 1\n"},
+    DiffCase{"added_and_removed", "A(1) B(2);", "A(1) C(3) B(2) B(4);", 1, "added: C at 2\nadded: B at 4\n"},
+    DiffCase{"class_closing_and_body", "CLASS(X);one", "CLASS(Y)two", 1, "changed: CLASS value: X -> Y\nnext parser: X -> Y\nclosed by \";\": yes -> no\nbody: differs (3 bytes -> 0 bytes)\n"}),
+    CaseName());
+// clang-format on
+
+TEST_F(Cli, DiffJsonListsEveryDifference) {
+  fs::path a = file("a.msg", "A(1);"), b = file("b.msg", "A(2) B(3);");
+  Outcome r = talmo({"diff", "--json", a.string(), b.string()});
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.out.find("\"differences\":[{\"kind\":\"added\",\"name\":\"B\",\"position_b\":2},"
+                       "{\"a\":\"1\",\"b\":\"2\",\"field\":\"value\",\"kind\":\"changed\","
+                       "\"name\":\"A\",\"position_a\":1,\"position_b\":1}]"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"same\":false"), std::string::npos) << r.out;
+  Outcome missing = talmo({"diff", a.string(), (dir_ / "none.msg").string()});
+  EXPECT_EQ(missing.status, 2);
+}
+
+// ---- make ----
+
+struct MakeCase {
+  const char* name;
+  std::string items;  // the JSON array
+  std::string header;
+};
+void PrintTo(const MakeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliMake : public Cli, public ::testing::WithParamInterface<MakeCase> {};
+
+TEST_P(CliMake, WritesTheHeaderThePluginWrites) {
+  Outcome r = talmo({"make", "-"}, "{\"items\":" + GetParam().items + "}");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, GetParam().header);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Types, CliMake, ::testing::Values(
+    MakeCase{"character", R"([{"name":"SENDER","type":"character","value":"ACME \u00e9"}])", "SENDER(ACME \xc3\xa9) ;"},
+    MakeCase{"integer", R"([{"name":"RECLEN","type":"integer","value":-42}])", "RECLEN(-42) ;"},
+    MakeCase{"date", R"([{"name":"DATE","type":"date","value":"2002-03-15"}])", "DATE(020315) ;"},
+    MakeCase{"time", R"([{"name":"TIME","type":"time","value":"10:15:30"}])", "TIME(101530) ;"},
+    MakeCase{"boolean", R"([{"name":"B","type":"boolean","value":true}])", "B(TRUE) ;"},
+    MakeCase{"real", R"([{"name":"R","type":"real","value":1.5}])", "R(1.5000000000000000) ;"},
+    MakeCase{"decimal", R"([{"name":"D","type":"decimal","value":"-12.50"}])", "D(-12.50) ;"},
+    MakeCase{"timestamp", R"([{"name":"S","type":"timestamp"}])", "S(<timestamp>) ;"},
+    MakeCase{"binary", R"([{"name":"X","type":"binary","value":"00ff"}])", "X(<binary>) ;"},
+    MakeCase{"raw_type_code", R"([{"name":"U","type":11}])", "U(<unknown>) ;"},
+    MakeCase{"no_items", "[]", ";"}),
+    CaseName());
+// clang-format on
+
+struct BadMakeCase {
+  const char* name;
+  std::string json;
+  std::string error;
+};
+void PrintTo(const BadMakeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class CliMakeRefuses : public Cli, public ::testing::WithParamInterface<BadMakeCase> {};
+
+TEST_P(CliMakeRefuses, SaysWhichItemAndWritesNothing) {
+  fs::path out = dir_ / "out.msg";
+  Outcome r = talmo({"make", "-", "-o", out.string()}, GetParam().json);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "talmo: -: " + GetParam().error + "\n");
+  EXPECT_FALSE(fs::exists(out));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Inputs, CliMakeRefuses, ::testing::Values(
+    BadMakeCase{"not_json", "{\"items\":[", "not valid JSON"},
+    BadMakeCase{"no_items", "{\"file\":\"x\"}", "expected an object with \"items\", as parse --json prints"},
+    BadMakeCase{"item_without_name", R"({"items":[{"type":"integer","value":1}]})", "item 1: expected an object with a \"name\" string"},
+    BadMakeCase{"unknown_type", R"({"items":[{"name":"A","type":"colour","value":1}]})", "item 1 (\"A\"): unknown type \"colour\" (character, integer, date, time, boolean, real, decimal, timestamp, binary, or a type code)"},
+    BadMakeCase{"integer_as_string", R"({"items":[{"name":"A","type":"character","value":"x"},{"name":"N","type":"integer","value":"7"}]})", "item 2 (\"N\"): an integer value is a whole number"},
+    BadMakeCase{"integer_too_large", R"({"items":[{"name":"N","type":"integer","value":18446744073709551615}]})", "item 1 (\"N\"): the integer is out of the 64-bit range"},
+    BadMakeCase{"date_form", R"({"items":[{"name":"DATE","type":"date","value":"020315"}]})", "item 1 (\"DATE\"): a date value is \"YYYY-MM-DD\""},
+    BadMakeCase{"time_form", R"({"items":[{"name":"TIME","type":"time","value":"10:15"}]})", "item 1 (\"TIME\"): a time value is \"HH:MM:SS\""},
+    BadMakeCase{"decimal_form", R"({"items":[{"name":"D","type":"decimal","value":"1e5"}]})", "item 1 (\"D\"): a decimal value is a string of digits, such as \"-12.50\""},
+    BadMakeCase{"binary_form", R"({"items":[{"name":"X","type":"binary","value":"0f0"}]})", "item 1 (\"X\"): a binary value is a string of hex digit pairs"}),
+    CaseName());
+// clang-format on
+
+// A message whose header is in written form comes back byte for byte from
+// parse --json through make.
+TEST_F(Cli, MakeGivesBackWhatParseJsonRead) {
+  for (const char* name : {"x12-overview.msg", "edifact-all-fields.msg", "header-only.msg",
+                           "malformed-long-class.msg", "malformed-no-terminator.msg"}) {
+    fs::path written = dir_ / "written.msg";
+    ASSERT_EQ(talmo({"write", sample(name), "-o", written.string()}).status, 0) << name;
+    Outcome parsed = talmo({"parse", "--json", written.string()});
+    ASSERT_EQ(parsed.status, 0) << name;
+    std::string bytes = slurp(written);
+    size_t headerBytes = bytes.find(';') + 1;
+    fs::path body = file("body", bytes.substr(headerBytes));
+    Outcome made = talmo({"make", "-", "--body", body.string()}, parsed.out);
+    EXPECT_EQ(made.status, 0) << name << ": " << made.err;
+    EXPECT_EQ(made.out, bytes) << name;
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -18,6 +19,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "diff.h"
+#include "make.h"
 #include "message.h"
 #include "platform.h"
 #include "shown_text.h"
@@ -120,26 +123,70 @@ bool readFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
-// "[3/120] name" on standard error, when there are many files and a person
-// is watching.
+// "[1200/20000] 350/s, 48 s left  name" on standard error, when there are
+// many files and a person is watching.
 class Progress {
  public:
   explicit Progress(size_t total)
-      : total_(total), shown_(total >= 10 && talmo::platform::standardErrorIsTerminal()) {}
+      : total_(total),
+        shown_(total >= 10 && talmo::platform::standardErrorIsTerminal()),
+        start_(std::chrono::steady_clock::now()) {}
   ~Progress() {
     if (shown_) std::cerr << "\r\033[K" << std::flush;
   }
   void at(size_t i, const std::string& name) const {
-    if (shown_) {
-      std::cerr << "\r\033[K[" << i + 1 << "/" << total_ << "] " << talmo::shown(name)
-                << std::flush;
+    if (!shown_) return;
+    std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start_;
+    std::cerr << "\r\033[K[" << i + 1 << "/" << total_ << "]";
+    if (i > 0 && spent.count() > 0) {
+      double rate = static_cast<double>(i) / spent.count();
+      std::cerr << " " << static_cast<long long>(rate) << "/s, "
+                << static_cast<long long>(static_cast<double>(total_ - i) / rate) << " s left";
     }
+    std::cerr << "  " << talmo::shown(name) << std::flush;
   }
 
  private:
   size_t total_;
   bool shown_;
+  std::chrono::steady_clock::time_point start_;
 };
+
+// The message files the arguments name: a file as it is, "-" for standard
+// input, a folder walked recursively in sorted order. What a walk finds that
+// is not a regular file is skipped, and said; a folder that cannot be read
+// is an error. Returns false when any argument could not be used.
+bool messageFiles(const std::vector<std::string>& arguments, std::vector<std::string>& files) {
+  bool usable = true;
+  for (const std::string& argument : arguments) {
+    std::error_code ec;
+    fs::path p = pathOf(argument);
+    if (argument == "-" || !fs::is_directory(p, ec)) {
+      files.push_back(argument);
+      continue;
+    }
+    std::vector<std::pair<std::string, fs::path>> found;
+    fs::recursive_directory_iterator walk(p, ec), end;
+    for (; !ec && walk != end; walk.increment(ec)) {
+      std::error_code type;
+      if (walk->is_directory(type)) continue;
+      std::string name = utf8Of(walk->path());
+      if (!walk->is_regular_file(type)) {
+        error(name + ": skipped: not a regular file");
+        continue;
+      }
+      found.emplace_back(name, walk->path());
+    }
+    if (ec) {
+      error(argument + ": cannot read the folder: " + ec.message());
+      usable = false;
+    }
+    std::sort(found.begin(), found.end(),
+              [](const auto& x, const auto& y) { return x.second < y.second; });
+    for (auto& [name, path] : found) files.push_back(std::move(name));
+  }
+  return usable;
+}
 
 // JSON stays valid and safe on any input: everything outside ASCII is
 // written as a \u escape (so no control character reaches a terminal raw),
@@ -254,15 +301,25 @@ std::unique_ptr<talmo::Message> openMessage(const Context& ctx, const std::strin
 
 // Runs fn(index, file, message) on each file's message, with a progress
 // line; the worst status wins (clean < warnings < errors).
+// How many messages ended clean, with warnings and with errors.
+struct Tally {
+  size_t counts[3] = {0, 0, 0};
+  size_t total() const { return counts[0] + counts[1] + counts[2]; }
+};
+
 template <class F>
-int forEachMessage(Context& ctx, const std::vector<std::string>& files, F fn) {
+int forEachMessage(Context& ctx, const std::vector<std::string>& arguments, F fn,
+                   Tally* tally = nullptr) {
   if (!ctx.load()) return kExitError;
-  int status = kExitClean;
+  std::vector<std::string> files;
+  int status = messageFiles(arguments, files) ? kExitClean : kExitError;
   Progress progress(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
     progress.at(i, files[i]);
     auto message = openMessage(ctx, files[i]);
-    status = std::max(status, message ? fn(i, files[i], *message) : kExitError);
+    int one = message ? fn(i, files[i], *message) : kExitError;
+    if (tally) ++tally->counts[one];
+    status = std::max(status, one);
   }
   return status;
 }
@@ -382,39 +439,140 @@ std::string grouped(size_t n) {
 }
 
 int runCheck(Context& ctx, const std::vector<std::string>& files, bool asJson) {
-  return forEachMessage(ctx, files, [&](size_t, const std::string& file, talmo::Message& m) {
-    talmo::CheckResult result = talmo::checkMessage(ctx.parserClass(), m);
-    if (asJson) {
-      std::cout << "{\"file\":" << dumped(file)
-                << ",\"round_trip\":" << (result.roundTrips ? "true" : "false")
-                << ",\"warnings\":[";
-      const char* separator = "";
-      for (const auto& w : result.warnings) {
-        std::cout << separator << dumped(json{{"item", w.item}, {"text", w.text}});
-        separator = ",";
+  Tally tally;
+  int status = forEachMessage(
+      ctx, files,
+      [&](size_t, const std::string& file, talmo::Message& m) {
+        talmo::CheckResult result = talmo::checkMessage(ctx.parserClass(), m);
+        if (asJson) {
+          std::cout << "{\"file\":" << dumped(file)
+                    << ",\"round_trip\":" << (result.roundTrips ? "true" : "false")
+                    << ",\"warnings\":[";
+          const char* separator = "";
+          for (const auto& w : result.warnings) {
+            std::cout << separator << dumped(json{{"item", w.item}, {"text", w.text}});
+            separator = ",";
+          }
+          std::cout << "],\"written\":" << dumped(result.written) << "}\n";
+        } else {
+          std::cout << talmo::shown(file) << ": "
+                    << (result.roundTrips ? "reads back the same" : "DIFFERS when read back")
+                    << ", " << result.warnings.size()
+                    << (result.warnings.size() == 1 ? " warning" : " warnings") << "\n";
+          // Identical warnings are said once, with how many more there were.
+          std::map<std::pair<std::string, std::string>, size_t> seen;
+          for (const auto& w : result.warnings) ++seen[{w.item, w.text}];
+          for (const auto& w : result.warnings) {
+            auto found = seen.find({w.item, w.text});
+            if (found->second == 0) continue;
+            std::cout << "  warning: " << talmo::shown(w.item.empty() ? "" : w.item + ": ")
+                      << talmo::shown(w.text);
+            if (found->second > 1)
+              std::cout << " (and " << grouped(found->second - 1) << " more like it)";
+            std::cout << "\n";
+            found->second = 0;
+          }
+        }
+        return result.warnings.empty() ? kExitClean : kExitWarnings;
+      },
+      &tally);
+  if (tally.total() > 0 || status == kExitError) {
+    std::cerr << "talmo: " << grouped(tally.total())
+              << (tally.total() == 1 ? " message read: " : " messages read: ")
+              << grouped(tally.counts[kExitClean]) << " clean, "
+              << grouped(tally.counts[kExitWarnings]) << " with warnings, "
+              << grouped(tally.counts[kExitError]) << " with errors\n";
+  }
+  return status;
+}
+
+// Reads one message for diff; null, with the error said, when it cannot be.
+std::unique_ptr<talmo::Message> openOne(Context& ctx, const std::string& file) {
+  return ctx.load() ? openMessage(ctx, file) : nullptr;
+}
+
+int runDiff(Context& ctx, const std::string& fileA, const std::string& fileB, bool asJson) {
+  auto a = openOne(ctx, fileA);
+  auto b = a ? openOne(ctx, fileB) : nullptr;
+  if (!a || !b) return kExitError;
+  std::vector<talmo::Difference> differences = talmo::diffMessages(*a, *b);
+  if (asJson) {
+    json all = json::array();
+    for (const auto& d : differences) {
+      json one = {{"kind", d.kind}};
+      if (!d.name.empty()) one["name"] = d.name;
+      if (d.positionA) one["position_a"] = d.positionA;
+      if (d.positionB) one["position_b"] = d.positionB;
+      if (!d.field.empty()) one["field"] = d.field;
+      if (!d.a.empty() || !d.b.empty()) {
+        one["a"] = d.a;
+        one["b"] = d.b;
       }
-      std::cout << "],\"written\":" << dumped(result.written) << "}\n";
-    } else {
-      std::cout << talmo::shown(file) << ": "
-                << (result.roundTrips ? "reads back the same" : "DIFFERS when read back") << ", "
-                << result.warnings.size()
-                << (result.warnings.size() == 1 ? " warning" : " warnings") << "\n";
-      // Identical warnings are said once, with how many more there were.
-      std::map<std::pair<std::string, std::string>, size_t> seen;
-      for (const auto& w : result.warnings) ++seen[{w.item, w.text}];
-      for (const auto& w : result.warnings) {
-        auto found = seen.find({w.item, w.text});
-        if (found->second == 0) continue;
-        std::cout << "  warning: " << talmo::shown(w.item.empty() ? "" : w.item + ": ")
-                  << talmo::shown(w.text);
-        if (found->second > 1)
-          std::cout << " (and " << grouped(found->second - 1) << " more like it)";
-        std::cout << "\n";
-        found->second = 0;
-      }
+      all.push_back(one);
     }
-    return result.warnings.empty() ? kExitClean : kExitWarnings;
-  });
+    std::cout << dumped(json{{"a", fileA},
+                             {"b", fileB},
+                             {"same", differences.empty()},
+                             {"differences", all}})
+              << "\n";
+  } else {
+    for (const auto& d : differences) {
+      std::string line;
+      if (d.kind == "added") {
+        line = "added: " + d.name + " at " + std::to_string(d.positionB);
+      } else if (d.kind == "removed") {
+        line = "removed: " + d.name + " at " + std::to_string(d.positionA);
+      } else if (d.kind == "changed") {
+        line = "changed: " + d.name + " " + d.field + ": " + d.a + " -> " + d.b;
+      } else if (d.kind == "moved") {
+        line = "moved: " + d.name + " from " + std::to_string(d.positionA) + " to " +
+               std::to_string(d.positionB);
+      } else if (d.kind == "next_parser") {
+        line = "next parser: " + d.a + " -> " + d.b;
+      } else if (d.kind == "closed") {
+        line = "closed by \";\": " + d.a + " -> " + d.b;
+      } else {
+        line = "body: differs (" + d.a + " -> " + d.b + ")";
+      }
+      std::cout << talmo::shown(line) << "\n";
+    }
+  }
+  return differences.empty() ? kExitClean : kExitWarnings;
+}
+
+int runMake(Context& ctx, const std::string& input, const std::string& bodyFile,
+            const std::string& out) {
+  std::string text;
+  if (!readFile(input, text)) return kExitError;
+  json message = json::parse(text, nullptr, false);
+  if (message.is_discarded()) {
+    error(input + ": not valid JSON");
+    return kExitError;
+  }
+  std::vector<talmo::MadeItem> items;
+  std::string why;
+  if (!talmo::itemsFromJson(message, items, why)) {
+    error(input + ": " + why);
+    return kExitError;
+  }
+  std::string body;
+  if (!bodyFile.empty() && !readFile(bodyFile, body)) return kExitError;
+  if (!ctx.load()) return kExitError;
+  tessplug::Parser parser(ctx.parserClass(), "");
+  if (!parser.createContext()) {
+    error("the plug-in gave no parser context");
+    return kExitError;
+  }
+  for (auto& item : items) parser.addChild(parser.root(), item.name, std::move(item.value));
+  parser.writeBuffer();
+  std::string header = parser.outputText();
+  if (out.empty() || out == "-") {
+    std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
+    std::cout.write(body.data(), static_cast<std::streamsize>(body.size()));
+    std::cout.flush();
+    return std::cout ? kExitClean : kExitError;
+  }
+  return writeMessageFile(out, {header, body}) ? kExitClean : kExitError;
 }
 
 }  // namespace
@@ -441,10 +599,16 @@ int main(int argc, char** argv) {
   bool asJson = false;
   std::vector<std::string> files;
   auto* parse = app.add_subcommand("parse", "show each message's header as a tree");
-  parse->add_option("FILE", files, "message files, - for standard input")->required();
+  parse->add_option("FILE", files, "message files or folders (walked), - for standard input")
+      ->required();
   parse->add_flag("--json", asJson, "one JSON object per message (JSON Lines)");
   bool wide = false;
   parse->add_flag("--wide", wide, "on a terminal, show every cell whole (never cut with …)");
+  parse->footer(
+      "Examples:\n"
+      "  talmo parse in.msg                  the header as a table\n"
+      "  talmo parse --json spool/ > all.jsonl  every message under spool/, one line each\n"
+      "  cat in.msg | talmo parse -          from standard input");
 
   std::string input, output;
   std::vector<std::string> sets, unsets;
@@ -453,12 +617,50 @@ int main(int argc, char** argv) {
   write->add_option("-o,--output", output, "where to write it, - for standard output")->required();
   write->add_option("--set", sets, "change or add an item, NAME=VALUE (typed by the field table)");
   write->add_option("--unset", unsets, "remove every item of that name");
+  write->footer(
+      "Examples:\n"
+      "  talmo write in.msg -o out.msg --set CLASS=EDIFACT   route the body to another parser\n"
+      "  talmo write in.msg -o - --unset SENDER | less       the message without SENDER\n"
+      "  talmo write in.msg -o out.msg --set RECLEN=0080     stored as the integer 80");
 
   auto* check = app.add_subcommand("check", "write each header back, read it again, and warn");
-  check->add_option("FILE", files, "message files, - for standard input")->required();
+  check->add_option("FILE", files, "message files or folders (walked), - for standard input")
+      ->required();
   check->add_flag("--json", asJson, "one JSON object per message (JSON Lines)");
+  check->footer(
+      "Exit status: 0 all clean, 1 warnings, 2 errors; a summary goes to standard error.\n"
+      "Examples:\n"
+      "  talmo check in.msg                  findings for one message\n"
+      "  talmo check spool/ 2> summary.txt   a whole folder tree, sorted\n"
+      "  talmo check --json spool/ | jq 'select(.warnings != [])'");
+
+  std::string fileA, fileB;
+  auto* diff = app.add_subcommand("diff", "compare two messages' headers item by item");
+  diff->add_option("A", fileA, "a message file, - for standard input")->required();
+  diff->add_option("B", fileB, "the message file to compare it with")->required();
+  diff->add_flag("--json", asJson, "one JSON object with every difference");
+  diff->footer(
+      "Exit status: 0 the same, 1 different, 2 errors.\n"
+      "Examples:\n"
+      "  talmo diff sent.msg received.msg    what the broker changed\n"
+      "  talmo diff --json a.msg b.msg       the differences for a script");
+
+  std::string body;
+  auto* make = app.add_subcommand("make", "make a message from JSON, as parse --json prints it");
+  make->add_option("JSON", input, "a JSON object with \"items\", - for standard input")->required();
+  make->add_option("--body", body, "the file whose bytes follow the header (default: none)");
+  make->add_option("-o,--output", output, "where to write it (default: standard output)");
+  make->footer(
+      "Types: character, integer, date (\"YYYY-MM-DD\"), time (\"HH:MM:SS\"), boolean, real,\n"
+      "decimal (\"12.50\"), timestamp, binary (hex digits), or a number as a raw type code.\n"
+      "Examples:\n"
+      "  echo '{\"items\":[{\"name\":\"CLASS\",\"type\":\"character\",\"value\":\"X12\"}]}' |"
+      " talmo make -\n"
+      "  talmo parse --json in.msg | talmo make - --body body.edi -o out.msg\n"
+      "  talmo make tree.json -o test.msg     a test message from a script's JSON");
 
   auto* info = app.add_subcommand("info", "load the plug-in and show what it registered");
+  info->footer("Example:\n  talmo --plugin /opt/broker/plugins/TALMOparser.lil info");
 
   try {
     app.parse(static_cast<int>(argvUtf8.size()), argvUtf8.data());
@@ -470,6 +672,8 @@ int main(int argc, char** argv) {
     if (*parse) return runParse(ctx, files, asJson, wide);
     if (*write) return runWrite(ctx, input, output, sets, unsets);
     if (*check) return runCheck(ctx, files, asJson);
+    if (*diff) return runDiff(ctx, fileA, fileB, asJson);
+    if (*make) return runMake(ctx, input, body, output);
     if (*info) return runInfo(ctx);
   } catch (const std::exception& e) {
     error(e.what());

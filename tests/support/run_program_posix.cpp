@@ -1,6 +1,7 @@
 // runProgram on POSIX: posix_spawn with the three streams opened on files.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "run_program.h"
@@ -29,6 +30,10 @@ int runProgram(const std::string& program, const std::vector<std::string>& argum
   int status = 0;
   if (waitpid(pid, &status, 0) != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool makeNamedPipe(const std::filesystem::path& path) {
+  return mkfifo(path.c_str(), 0600) == 0;
 }
 
 }  // namespace talmo_test
