@@ -197,7 +197,6 @@ TEST_F(Cli, ErrorsNameTheFileAndExitTwo) {
   EXPECT_NE(missing.err.find("missing.msg: cannot open: No such file or directory"),
             std::string::npos)
       << missing.err;
-
 }
 
 // A message larger than the host's int byte count is refused before it is
