@@ -433,9 +433,12 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
 
 // "1,000,000"
 std::string grouped(size_t n) {
-  std::string digits = std::to_string(n);
-  for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
-  return digits;
+  std::string digits = std::to_string(n), out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
 }
 
 int runCheck(Context& ctx, const std::vector<std::string>& files, bool asJson) {
