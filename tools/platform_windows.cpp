@@ -81,9 +81,9 @@ int createUniqueFile(const fs::path& folder, const std::string& stem, fs::path& 
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[20];
     std::snprintf(suffix, sizeof suffix, ".%08x%08x", random(), random());
-    fs::path candidate =
-        folder / fs::path(std::u8string(u8".") + std::u8string(stem.begin(), stem.end()) +
-                          std::u8string(suffix, suffix + std::strlen(suffix)));
+    std::string name = ".";
+    name.append(stem).append(suffix);
+    fs::path candidate = folder / fs::path(std::u8string(name.begin(), name.end()));
     int fd =
         _wopen(candidate.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
     if (fd >= 0) {
