@@ -273,13 +273,6 @@ int pairValue(const CciChar* text, unsigned length, unsigned k) {
   return platPairToInt(pair);
 }
 
-/* The three pairs of a six-character date or time text into pairs, read
-   in the order given (a date reads its day first, a time its hour). */
-void readPairs(const CciChar* text, const unsigned (&order)[3], int (&pairs)[3]) {
-  unsigned length = platTextLen(text);
-  for (unsigned k : order) pairs[k] = pairValue(text, length, k);
-}
-
 int SetElementValue(CciElement* element, const CciChar* text, int valueType) {
   int rc = 0;
   switch (valueType) {
@@ -294,16 +287,18 @@ int SetElementValue(CciElement* element, const CciChar* text, int valueType) {
       cpiSetElementCharacterValue(&rc, element, text, static_cast<int>(platTextLen(text)));
       break;
     case valueTypeTime: {
-      int hhmmss[3];
-      readPairs(text, {0, 1, 2}, hhmmss);
-      CciTime time = {hhmmss[0], hhmmss[1], static_cast<float>(hhmmss[2])};
+      /* A braced list is evaluated in order: hour, minute, seconds. */
+      unsigned length = platTextLen(text);
+      CciTime time = {pairValue(text, length, 0), pairValue(text, length, 1),
+                      static_cast<float>(pairValue(text, length, 2))};
       cpiSetElementTimeValue(&rc, element, &time);
       break;
     }
     case valueTypeDate: {
-      int yymmdd[3];
-      readPairs(text, {2, 1, 0}, yymmdd);
-      CciDate date = {2000 + yymmdd[0], yymmdd[1], yymmdd[2]};
+      /* The day is read first, then the month, then the year. */
+      unsigned length = platTextLen(text);
+      int day = pairValue(text, length, 2), month = pairValue(text, length, 1);
+      CciDate date = {2000 + pairValue(text, length, 0), month, day};
       cpiSetElementDateValue(&rc, element, &date);
       break;
     }

@@ -19,7 +19,6 @@ void platReleaseName(const CciChar* name);
 
 /* 16-bit text routines. */
 void platTextNCpy(CciChar* to, const CciChar* from, unsigned n);
-unsigned platTextLen(const CciChar* s);
 
 /* The routines the parse runs on every byte or item stay inline (calls
    cost the parse a quarter of its own instructions): the build picks the
@@ -30,8 +29,10 @@ unsigned platTextLen(const CciChar* s);
        delimiters nor white space;
      int platIsSpace(CciChar c)           white space as the build's 16-bit
        routines see it;
-   and the comparison the field table runs sixteen times an item,
-     int platTextCmp(const CciChar* a, const CciChar* b). */
+   and the text routines run several times an item,
+     int platTextCmp(const CciChar* a, const CciChar* b)  (the field table
+       runs it sixteen times an item),
+     unsigned platTextLen(const CciChar* s). */
 #include TALMO_PLATFORM_INLINE
 
 /* A run of count bytes of the bit stream as a 16-bit string, in the

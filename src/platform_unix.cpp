@@ -23,10 +23,6 @@ void platTextNCpy(CciChar* to, const CciChar* from, unsigned n) {
   CciCharNCpy(to, from, n);
 }
 
-unsigned platTextLen(const CciChar* s) {
-  return CciCharLen(s);
-}
-
 CciChar* platTextFromRun(const unsigned char* bytes, unsigned count, CciChar* area,
                          unsigned areaUnits) {
   return CciNStringInto(bytes, count, area, areaUnits);

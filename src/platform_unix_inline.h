@@ -1,4 +1,4 @@
-/* Per-byte routines of the Unix build (see platform.h). */
+/* The routines the Unix build keeps inline (see platform.h). */
 #ifndef TALMO_PLATFORM_UNIX_INLINE_H
 #define TALMO_PLATFORM_UNIX_INLINE_H
 
@@ -14,6 +14,10 @@ inline int platIsSpace(CciChar c) {
 
 inline int platTextCmp(const CciChar* a, const CciChar* b) {
   return CciCharCmp(a, b);
+}
+
+inline unsigned platTextLen(const CciChar* s) {
+  return CciCharLen(s);
 }
 
 #endif

@@ -38,10 +38,6 @@ void platTextNCpy(CciChar* to, const CciChar* from, unsigned n) {
   wcsncpy(to, from, n);
 }
 
-unsigned platTextLen(const CciChar* s) {
-  return static_cast<unsigned>(wcslen(s));
-}
-
 /* A zero byte ends the text. mbstowcs gets a terminated copy of the run,
    so it never reads past it whatever the locale; a sequence it cannot
    convert leaves the text empty. */

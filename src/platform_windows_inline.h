@@ -1,4 +1,4 @@
-/* Per-byte routines of the Windows build (see platform.h). */
+/* The routines the Windows build keeps inline (see platform.h). */
 #ifndef TALMO_PLATFORM_WINDOWS_INLINE_H
 #define TALMO_PLATFORM_WINDOWS_INLINE_H
 
@@ -15,6 +15,10 @@ inline int platIsSpace(CciChar c) {
 
 inline int platTextCmp(const CciChar* a, const CciChar* b) {
   return wcscmp(a, b);
+}
+
+inline unsigned platTextLen(const CciChar* s) {
+  return static_cast<unsigned>(wcslen(s));
 }
 
 #endif
