@@ -263,7 +263,9 @@ struct Context {
   std::string pluginPath;
   std::optional<tessplug::LoadedClass> plugin;
 
+  // Loads the plug-in once; later calls answer from the first.
   bool load() {
+    if (plugin) return true;
     std::string why;
     std::error_code ec;
     if (!fs::exists(pathOf(pluginPath), ec)) {
