@@ -37,7 +37,7 @@ bool parts(const std::string& text, char separator, long long out[3], bool fract
 }
 
 // The value of one item, or an error saying what does not fit.
-bool valueOf(const json& item, Value& value, std::string& why) {
+bool valueFromJson(const json& item, Value& value, std::string& why) {
   const json& type = item.contains("type") ? item["type"] : json();
   const json& v = item.contains("value") ? item["value"] : json();
   if (type.is_number_integer()) {
@@ -122,7 +122,7 @@ bool itemsFromJson(const json& message, std::vector<MadeItem>& items, std::strin
     where += " (\"" + name + "\")";
     MadeItem made{name, {}};
     std::string why;
-    if (!valueOf(item, made.value, why)) {
+    if (!valueFromJson(item, made.value, why)) {
       error = where + ": " + why;
       return false;
     }

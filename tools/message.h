@@ -5,7 +5,6 @@
 #define TALMO_TOOLS_MESSAGE_H
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>

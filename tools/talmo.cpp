@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <map>
 #include <nlohmann/json.hpp>
 
@@ -384,6 +383,15 @@ bool writeMessageFile(const std::string& out, std::initializer_list<std::string_
   return false;
 }
 
+// A message, header then body, to standard output ("-") or a file.
+int writeMessage(const std::string& out, std::string_view header, std::string_view body) {
+  if (out != "-") return writeMessageFile(out, {header, body}) ? kExitClean : kExitError;
+  std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
+  std::cout.write(body.data(), static_cast<std::streamsize>(body.size()));
+  std::cout.flush();
+  return std::cout ? kExitClean : kExitError;
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code ec;
   return fs::exists(pathOf(b), ec) && fs::equivalent(pathOf(a), pathOf(b), ec);
@@ -424,13 +432,7 @@ int runWrite(Context& ctx, const std::string& file, const std::string& out,
   std::string header = talmo::writeHeader(*message);
   std::string_view body = message->body();
 
-  if (out == "-") {
-    std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
-    std::cout.write(body.data(), static_cast<std::streamsize>(body.size()));
-    std::cout.flush();
-    return std::cout ? kExitClean : kExitError;
-  }
-  return writeMessageFile(out, {header, body}) ? kExitClean : kExitError;
+  return writeMessage(out, header, body);
 }
 
 // "1,000,000"
@@ -491,14 +493,10 @@ int runCheck(Context& ctx, const std::vector<std::string>& files, bool asJson) {
   return status;
 }
 
-// Reads one message for diff; null, with the error said, when it cannot be.
-std::unique_ptr<talmo::Message> openOne(Context& ctx, const std::string& file) {
-  return ctx.load() ? openMessage(ctx, file) : nullptr;
-}
-
 int runDiff(Context& ctx, const std::string& fileA, const std::string& fileB, bool asJson) {
-  auto a = openOne(ctx, fileA);
-  auto b = a ? openOne(ctx, fileB) : nullptr;
+  if (!ctx.load()) return kExitError;
+  auto a = openMessage(ctx, fileA);
+  auto b = a ? openMessage(ctx, fileB) : nullptr;
   if (!a || !b) return kExitError;
   std::vector<talmo::Difference> differences = talmo::diffMessages(*a, *b);
   if (asJson) {
@@ -571,13 +569,7 @@ int runMake(Context& ctx, const std::string& input, const std::string& bodyFile,
   for (auto& item : items) parser.addChild(parser.root(), item.name, std::move(item.value));
   parser.writeBuffer();
   std::string header = parser.outputText();
-  if (out.empty() || out == "-") {
-    std::cout.write(header.data(), static_cast<std::streamsize>(header.size()));
-    std::cout.write(body.data(), static_cast<std::streamsize>(body.size()));
-    std::cout.flush();
-    return std::cout ? kExitClean : kExitError;
-  }
-  return writeMessageFile(out, {header, body}) ? kExitClean : kExitError;
+  return writeMessage(out.empty() ? "-" : out, header, body);
 }
 
 }  // namespace
